@@ -1,0 +1,57 @@
+#include "drawing.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "interpreter.h"
+
+namespace {
+
+// One chord of an arc spans this many degrees. It is deliberately a float:
+// widened to double it is 3.5999999046..., so after 100 steps the running
+// angle is still just below 360 and a full circle closes with its hundredth
+// chord. An exact 3.6 would pass 360 after 99 chords and leave a gap.
+const float arcStep = 3.6f;
+
+void drawLine(double x0, double y0, double x1, double y1) {
+  glBegin(GL_LINES);
+  glVertex2d(x0, y0);
+  glVertex2d(x1, y1);
+  glEnd();
+}
+
+}  // namespace
+
+void movetoOperator() {
+  if (!hasOperands("moveto", 2)) return;
+  double y = operandStack.top();
+  operandStack.pop();
+  double x = operandStack.top();
+  operandStack.pop();
+  drawLine(0, 0, x, y);
+}
+
+void arcOperator() { drawArc(300, 400, 75, 0, 360); }
+
+double degToRad(double d) { return 3.141592653589793 * d / 180; }
+
+void pointOnCircle(double cx, double cy, double r, double angle, double& x,
+                   double& y) {
+  double a = degToRad(angle);
+  x = std::cos(a) * r + cx;
+  y = std::sin(a) * r + cy;
+}
+
+void drawArc(double cx, double cy, double r, double startAngle,
+             double endAngle) {
+  double x, y, nextX, nextY;
+  pointOnCircle(cx, cy, r, startAngle, x, y);
+  for (double angle = startAngle + arcStep; angle <= endAngle;
+       angle += arcStep) {
+    pointOnCircle(cx, cy, r, angle, nextX, nextY);
+    drawLine(x, y, nextX, nextY);
+    x = nextX;
+    y = nextY;
+  }
+}

@@ -1,0 +1,129 @@
+// Runs the whole program, linked with the GL stand-in, as a user would:
+// the name typed on standard input, the console read back byte for byte,
+// and the exit status. The stand-in's event loop exposes the window twice.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ViewerRun {
+  std::string out, err;
+  int status;
+};
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
+// Runs the program in folder with input on its standard input.
+ViewerRun runViewer(const std::string& input, const fs::path& folder) {
+  fs::path in = folder / "stdin.txt", out = folder / "stdout.txt",
+           err = folder / "stderr.txt";
+  std::ofstream(in, std::ios::binary) << input;
+  std::string command = "cd '" + folder.string() + "' && timeout 20 '" +
+                        PSVIEWER_STANDIN + "' <'" + in.string() + "' >'" +
+                        out.string() + "' 2>'" + err.string() + "'";
+  int status = std::system(command.c_str());
+  return {readFile(out), readFile(err),
+          WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+class ProcessTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder =
+        fs::path(testing::TempDir()) /
+        ("psviewer_" +
+         std::string(
+             testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+  ViewerRun run(const std::string& input) { return runViewer(input, folder); }
+  fs::path folder;
+};
+
+const char sampleTrace[] =
+    "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n"
+    "Operator: showpage not supported\n";
+
+TEST_F(ProcessTest, ShowsTheSamplePageOnEveryRedraw) {
+  ViewerRun r = run(std::string(PSVIEWER_EXAMPLES_DIR) + "/sample.ps\n");
+  EXPECT_EQ(r.out, std::string("Filename: ") + sampleTrace + sampleTrace);
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(ProcessTest, SetsUpTheWindowAfterTheNameIsRead) {
+  ViewerRun r = run(std::string(PSVIEWER_EXAMPLES_DIR) + "/sample.ps\n");
+  EXPECT_EQ(r.err,
+            "glutInit()\n"
+            "glutInitDisplayMode(2)\n"
+            "glutInitWindowPosition(100,100)\n"
+            "glutInitWindowSize(540,700)\n"
+            "glutCreateWindow(Postscript viewer by Tolvane)\n"
+            "glutDisplayFunc()\n"
+            "glViewport(0,0,540,700)\n"
+            "glMatrixMode(5889)\n"
+            "glLoadIdentity()\n"
+            "gluOrtho2D(0,612,0,792)\n"
+            "glMatrixMode(5888)\n"
+            "glLoadIdentity()\n"
+            "glutMainLoop()\n");
+}
+
+TEST_F(ProcessTest, TakesTheFirstWordTypedAsTheName) {
+  std::ofstream(folder / "my") << "showpage\n";
+  ViewerRun r = run("  \t\n my file.ps\nmore\n");
+  EXPECT_EQ(r.out,
+            "Filename: Operator: showpage not supported\n"
+            "Operator: showpage not supported\n");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(ProcessTest, UsesTheNameAsTyped) {
+  std::ofstream(folder / "caf\xe9 \xe2\x82\xac.ps") << "x\n";
+  std::ofstream(folder / "caf\xe9") << "y\n";
+  ViewerRun r = run("caf\xe9 \xe2\x82\xac.ps\n");
+  EXPECT_EQ(r.out,
+            "Filename: Operator: y not supported\nOperator: y not supported\n");
+}
+
+struct ExitCase {
+  const char* input;
+  const char* output;
+};
+
+std::ostream& operator<<(std::ostream& os, const ExitCase& c) {
+  return os << testing::PrintToString(std::string(c.input));
+}
+
+class ProcessExitTest : public ProcessTest,
+                        public testing::WithParamInterface<ExitCase> {};
+
+TEST_P(ProcessExitTest, ReportsTheFileAndFails) {
+  fs::create_directories(folder / "folder.ps");
+  ViewerRun r = run(GetParam().input);
+  EXPECT_EQ(r.out, GetParam().output);
+  EXPECT_EQ(r.status, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ProcessExitTest,
+    testing::Values(
+        ExitCase{"missing.ps\n", "Filename: Can't find file: missing.ps\n"},
+        ExitCase{"", "Filename: Can't find file: \n"},
+        ExitCase{"   \n", "Filename: Can't find file: \n"},
+        ExitCase{"folder.ps\n", "Filename: Can't read file: folder.ps\n"}));
+
+}  // namespace

@@ -1,0 +1,146 @@
+#include "viewer.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "gl_standin.h"
+#include "interpreter.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(PageTest, ConstantsFollowTheLetterSheet) {
+  EXPECT_EQ(pageAspect, 8.5 / 11.0);
+  EXPECT_EQ(windowWidth, 540);  // 700 * 8.5 / 11 = 540.9..., truncated
+  EXPECT_EQ(pageWidth, 612.0);
+  EXPECT_EQ(pageHeight, 792.0);
+}
+
+TEST(PageTest, InitViewMapsThePageOntoTheWindow) {
+  clearGlCalls();
+  initView(540, 700);
+  std::vector<std::string> calls;
+  for (const GlCall& call : glCalls) calls.push_back(describe(call));
+  EXPECT_EQ(calls, (std::vector<std::string>{
+                       "glViewport(0,0,540,700)",
+                       "glMatrixMode(" + std::to_string(GL_PROJECTION) + ")",
+                       "glLoadIdentity()", "gluOrtho2D(0,612,0,792)",
+                       "glMatrixMode(" + std::to_string(GL_MODELVIEW) + ")",
+                       "glLoadIdentity()"}));
+}
+
+TEST(DisplayTest, ClearsToWhiteDrawsInBlackAndSwapsAtTheEnd) {
+  EXPECT_EQ(runPass("100 200 moveto\n"), "");
+  EXPECT_EQ(stateCallNames(),
+            (std::vector<std::string>{"glClearColor", "glClear", "glColor3f",
+                                      "glutSwapBuffers"}));
+  EXPECT_EQ(glCalls[0].args, (std::vector<double>{1, 1, 1, 1}));
+  EXPECT_EQ(glCalls[1].args, std::vector<double>{GL_COLOR_BUFFER_BIT});
+  EXPECT_EQ(glCalls[2].args, (std::vector<double>{0, 0, 0}));
+  EXPECT_EQ(glCalls.back().name, "glutSwapBuffers");
+  ASSERT_EQ(drawnSegments().size(), 1u);
+}
+
+TEST(DisplayTest, EveryPassStartsWithAnEmptyStackAndRereadsTheFile) {
+  EXPECT_EQ(runPass("1 2 add\n"),
+            "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n");
+  EXPECT_EQ(operandStack.size(), 1u);
+  EXPECT_EQ(captureOutput(display),
+            "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n");
+  EXPECT_EQ(runPass("add\n"),
+            "Stack before add: \n[]\n"
+            "Operator: add needs 2 operands\n");
+}
+
+TEST(DisplayTest, OperandsMayStandOnEarlierLines) {
+  runPass("100\n200\n\nmoveto");
+  std::vector<Segment> lines = drawnSegments();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].x1, 100);
+  EXPECT_EQ(lines[0].y1, 200);
+}
+
+class DisplayExitTest : public testing::TestWithParam<const char*> {};
+
+// The message itself is checked on the real process; here the exit status
+// and that nothing is shown.
+TEST_P(DisplayExitTest, EndsTheProgramWithAFailureStatus) {
+  filename = GetParam();
+  clearGlCalls();
+  EXPECT_EXIT(
+      {
+        display();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(1), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DisplayExitTest,
+                         testing::Values("", "/no/such/file.ps", "/"));
+
+TEST(DisplayExitTest, DoesNotSwapAFileThatCannotBeOpened) {
+  // Runs in a child so that the parent can look at what it recorded.
+  filename = "/no/such/file.ps";
+  clearGlCalls();
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          std::_Exit(stateCallNames().back() == "glutSwapBuffers" ? 2 : 3);
+        });
+        display();
+      },
+      testing::ExitedWithCode(3), "");
+}
+
+struct LineCase {
+  const char* line;
+  const char* output;
+  size_t depth;
+};
+
+std::ostream& operator<<(std::ostream& os, const LineCase& c) {
+  return os << testing::PrintToString(std::string(c.line));
+}
+
+class ParseLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(ParseLineTest, InterpretsEachTokenOnce) {
+  operandStack = std::stack<double>();
+  std::string line = GetParam().line;
+  EXPECT_EQ(captureOutput([&] { parseLine(line); }), GetParam().output)
+      << GetParam().line;
+  EXPECT_EQ(operandStack.size(), GetParam().depth) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ParseLineTest,
+    testing::Values(LineCase{"", "", 0}, LineCase{"   ", "", 0},
+                    LineCase{"1 2 ", "", 2}, LineCase{"\t1\v2\f3\r", "", 3},
+                    LineCase{"%!PS-Adobe-3.0 x", "", 0},
+                    LineCase{"1 2 % x y z", "", 2},
+                    LineCase{"1 2%x add",
+                             "Stack before add: \n[2 1 ]\n"
+                             "Stack after add: \n[3 ]\n",
+                             1},
+                    LineCase{"x%", "Operator: x% not supported\n", 0},
+                    LineCase{"[1 2] {3}",
+                             "Operator: [1 not supported\n"
+                             "Operator: {3} not supported\n",
+                             1},
+                    LineCase{"a\xa0"
+                             "b",
+                             "Operator: a\xa0"
+                             "b not supported\n",
+                             0}));
+
+TEST(ParseLineTest, StopsAtANul) {
+  operandStack = std::stack<double>();
+  std::string line("1 2\0 showpage 3", 15);
+  EXPECT_EQ(captureOutput([&] { parseLine(line); }), "");
+  EXPECT_EQ(operandStack.size(), 2u);
+}
+
+}  // namespace
