@@ -1,0 +1,77 @@
+// Runs the real viewer in a real X server: an Xvfb of its own, the program
+// with its console on pipes, and Xlib to find, read and close its window.
+// Every wait has a deadline; every process started is stopped on the way
+// out, whatever happens.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::seconds waitLimit{15};
+
+// A private X server on a display number it picks itself.
+struct XServer {
+  XServer();
+  ~XServer();
+  std::string display;  // ":N"
+  Display* connection = nullptr;
+  pid_t pid = -1;
+};
+
+// The server every test of the binary shares, started on first use.
+XServer& xserver();
+
+// build/psviewer, started in folder with DISPLAY set, its standard input
+// and output on pipes.
+struct Viewer {
+  explicit Viewer(const std::string& folder);
+  ~Viewer();
+  void type(const std::string& text);  // writes to its standard input
+  void closeInput();
+  // Waits until the console output is at least expected long, and returns
+  // all of it (so a test compares it whole).
+  std::string outputOnceAtLeast(size_t length);
+  std::string output();  // what it has printed so far
+  // Waits for the process to end; its exit status, or -1 on a signal or
+  // when it has not ended within the limit.
+  int exitStatus();
+  pid_t pid = -1;
+  int input = -1, console = -1;
+  std::string printed;
+  bool ended = false;
+  int status = 0;
+};
+
+// The top-level window with this title, or 0 when there is none yet.
+Window findWindow(const std::string& title);
+// Waits for that window; 0 when it did not appear within the limit.
+Window waitForWindow(const std::string& title);
+
+struct Geometry {
+  int x, y, width, height;
+};
+Geometry windowGeometry(Window window);
+
+// The window's pixels, row by row from the top, as 0xRRGGBB.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+  bool dark(int x, int y) const;
+};
+Image grab(Window window);
+// Grabs until two grabs in a row agree, the page is mostly white and the
+// picture differs from unlike (where given): the redraw has been shown.
+Image waitForPicture(Window window, const Image* unlike = nullptr);
+
+void sendDeleteWindow(Window window);  // as a window manager closes it
+void remap(Window window);             // unmap and map: the window redraws
+
+// The title the viewer's window carries.
+extern const char viewerTitle[];
