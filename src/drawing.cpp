@@ -12,7 +12,7 @@ namespace {
 // widened to double it is 3.5999999046..., so after 100 steps the running
 // angle is still just below 360 and a full circle closes with its hundredth
 // chord. An exact 3.6 would pass 360 after 99 chords and leave a gap.
-const float arcStep = 3.6f;
+const float arcStep = 3.6F;
 
 void drawLine(double x0, double y0, double x1, double y1) {
   glBegin(GL_LINES);
@@ -45,13 +45,19 @@ void pointOnCircle(double cx, double cy, double r, double angle, double& x,
 
 void drawArc(double cx, double cy, double r, double startAngle,
              double endAngle) {
-  double x, y, nextX, nextY;
+  double x = 0;
+  double y = 0;
   pointOnCircle(cx, cy, r, startAngle, x, y);
-  for (double angle = startAngle + arcStep; angle <= endAngle;
-       angle += arcStep) {
+  // The running angle is summed step by step, not counted in chords: the
+  // float step's rounding is what closes the circle (see arcStep).
+  double angle = startAngle + arcStep;
+  while (angle <= endAngle) {
+    double nextX = 0;
+    double nextY = 0;
     pointOnCircle(cx, cy, r, angle, nextX, nextY);
     drawLine(x, y, nextX, nextY);
     x = nextX;
     y = nextY;
+    angle += arcStep;
   }
 }

@@ -56,10 +56,10 @@ void display() {
 void parseLine(std::string& line) {
   // One stream serves every line: building a string stream costs far more
   // than the few tokens of a typical line, and its state is fully reset
-  // here. c_str() stops the tokens at the first NUL, as the line's text.
+  // here. A NUL ends the line's text, as it would a C string.
   static std::istringstream iss;
   iss.clear();
-  iss.str(line.c_str());
+  iss.str(line.substr(0, line.find('\0')));
   std::string item;
   while (!iss.eof()) {
     item.clear();

@@ -3,6 +3,7 @@
 // and the exit status. The stand-in's event loop exposes the window twice.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,11 +42,9 @@ ViewerRun runViewer(const std::string& input, const fs::path& folder) {
 class ProcessTest : public testing::Test {
  protected:
   void SetUp() override {
+    // One folder per test process: CTest runs them in parallel.
     folder =
-        fs::path(testing::TempDir()) /
-        ("psviewer_" +
-         std::string(
-             testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::path(testing::TempDir()) / ("psviewer_" + std::to_string(getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
   }

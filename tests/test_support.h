@@ -8,8 +8,8 @@
 // Runs work with std::cout redirected, and returns what it printed.
 std::string captureOutput(const std::function<void()>& work);
 
-// Writes contents to a new file in the test's temporary folder and returns
-// its path.
+// Writes contents to a file of this test process in the temporary folder
+// and returns its path; the same name gives the same file.
 std::string writeTempFile(const std::string& name, const std::string& contents);
 
 // Interprets page as one redraw pass (with GL calls recorded afresh) and

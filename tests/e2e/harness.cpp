@@ -40,6 +40,10 @@ int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
+std::chrono::seconds waitLimit() {
+  return std::chrono::seconds(std::getenv("PSVIEWER_LAUNCHER") ? 120 : 15);
+}
+
 XServer::XServer() {
   int ready[2];
   if (pipe(ready) != 0) throw std::runtime_error("pipe");
@@ -57,7 +61,7 @@ XServer::XServer() {
   }
   close(ready[1]);
   std::string number;
-  Clock::time_point deadline = Clock::now() + waitLimit;
+  Clock::time_point deadline = Clock::now() + waitLimit();
   pollfd p{ready[0], POLLIN, 0};
   while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
     if (poll(&p, 1, 100) <= 0) continue;
@@ -99,6 +103,11 @@ Viewer::Viewer(const std::string& folder) {
     close(out[0]);
     if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display.c_str(), 1);
+    if (const char* launcher = std::getenv("PSVIEWER_LAUNCHER")) {
+      std::string command = std::string(launcher) + " \"$0\"";
+      execl("/bin/sh", "sh", "-c", command.c_str(), PSVIEWER_PROGRAM,
+            (char*)nullptr);
+    }
     execl(PSVIEWER_PROGRAM, PSVIEWER_PROGRAM, (char*)nullptr);
     _exit(127);
   }
@@ -134,13 +143,13 @@ std::string Viewer::output() {
 }
 
 std::string Viewer::outputOnceAtLeast(size_t length) {
-  Clock::time_point deadline = Clock::now() + waitLimit;
+  Clock::time_point deadline = Clock::now() + waitLimit();
   while (output().size() < length && Clock::now() < deadline) shortWait();
   return printed;
 }
 
 int Viewer::exitStatus() {
-  Clock::time_point deadline = Clock::now() + waitLimit;
+  Clock::time_point deadline = Clock::now() + waitLimit();
   while (!ended && Clock::now() < deadline) {
     int raw;
     if (waitpid(pid, &raw, WNOHANG) == pid) {
@@ -179,7 +188,7 @@ bool viewable(Window window) {
 }
 
 Window waitForWindow(const std::string& title) {
-  Clock::time_point deadline = Clock::now() + waitLimit;
+  Clock::time_point deadline = Clock::now() + waitLimit();
   Window window = 0;
   while (Clock::now() < deadline) {
     window = findWindow(title);
@@ -226,7 +235,7 @@ Image grab(Window window) {
 }
 
 Image waitForPicture(Window window, const Image* unlike) {
-  Clock::time_point deadline = Clock::now() + waitLimit;
+  Clock::time_point deadline = Clock::now() + waitLimit();
   while (!viewable(window) && Clock::now() < deadline) shortWait();
   Image last = grab(window);
   while (Clock::now() < deadline) {

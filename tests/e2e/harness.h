@@ -13,7 +13,10 @@
 #include <vector>
 
 using Clock = std::chrono::steady_clock;
-constexpr std::chrono::seconds waitLimit{15};
+
+// How long any one wait may take: 15 seconds, or 120 when the viewer runs
+// under a launcher such as valgrind (PSVIEWER_LAUNCHER, a command prefix).
+std::chrono::seconds waitLimit();
 
 // A private X server on a display number it picks itself.
 struct XServer {

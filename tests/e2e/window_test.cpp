@@ -1,6 +1,7 @@
 // End-to-end tests: the real program, linked with freeglut and Mesa, in a
 // real X server, checked by what a user sees and reads.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -92,11 +93,9 @@ PictureCheck checkPicture(const Image& image, const std::vector<Line>& lines,
 class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    folder =
-        fs::path(testing::TempDir()) /
-        ("psviewer_e2e_" +
-         std::string(
-             testing::UnitTest::GetInstance()->current_test_info()->name()));
+    // One folder per test process: CTest runs them in parallel.
+    folder = fs::path(testing::TempDir()) /
+             ("psviewer_e2e_" + std::to_string(getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
@@ -195,6 +194,23 @@ TEST_F(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
   PictureCheck check = checkPicture(after, {{0, 0, 612, 792}}, {});
   EXPECT_TRUE(check.missing.empty()) << check.missing.size() << " not drawn";
   EXPECT_TRUE(check.stray.empty()) << check.stray.size() << " stray pixels";
+}
+
+TEST_F(WindowTest, AFileRemovedWhileShownEndsTheProgramAtTheNextRedraw) {
+  writePage("page.ps", "showpage\n");
+  Viewer viewer(folder);
+  viewer.type("page.ps\n");
+  Window window = waitForWindow(viewerTitle);
+  ASSERT_NE(window, 0u);
+  std::string first = "Filename: Operator: showpage not supported\n";
+  ASSERT_EQ(viewer.outputOnceAtLeast(first.size()), first);
+  fs::remove(folder / "page.ps");
+  remap(window);
+  EXPECT_EQ(viewer.exitStatus(), 1);
+  std::string out = viewer.output();
+  std::string last = "Can't find file: page.ps\n";
+  ASSERT_GE(out.size(), last.size());
+  EXPECT_EQ(out.substr(out.size() - last.size()), last);
 }
 
 struct ExitCase {
