@@ -21,6 +21,35 @@ namespace {
   std::exit(EXIT_FAILURE);
 }
 
+// White space as the classic "C" locale classifies it, which is the locale
+// of every stream here: the program never installs another.
+bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads the next token of the line into item, exactly as `iss >> item`
+// does: skip white space, take characters up to the next white space, set
+// eofbit on reaching the end. It reads the stream's buffer directly, because
+// formatted extraction looks up the stream's locale for every token, and
+// that lookup costs more than the token itself. Characters are gathered in
+// chunks, so that a token costs one append rather than one per character.
+void readToken(std::istringstream& iss, std::string& item) {
+  std::streambuf* buffer = iss.rdbuf();
+  int c = buffer->sgetc();
+  while (c != EOF && isSpace(c)) c = buffer->snextc();
+  item.clear();
+  char chunk[64];
+  std::size_t length = 0;
+  while (c != EOF && !isSpace(c)) {
+    if (length == sizeof chunk) {
+      item.append(chunk, length);
+      length = 0;
+    }
+    chunk[length++] = char(c);
+    c = buffer->snextc();
+  }
+  item.append(chunk, length);
+  if (c == EOF) iss.setstate(std::ios::eofbit);
+}
+
 }  // namespace
 
 void initView(int width, int height) {
@@ -59,11 +88,15 @@ void parseLine(std::string& line) {
   // here. A NUL ends the line's text, as it would a C string.
   static std::istringstream iss;
   iss.clear();
-  iss.str(line.substr(0, line.find('\0')));
+  std::size_t nul = line.find('\0');
+  if (nul == std::string::npos) {
+    iss.str(line);
+  } else {
+    iss.str(line.substr(0, nul));
+  }
   std::string item;
   while (!iss.eof()) {
-    item.clear();
-    iss >> item;
+    readToken(iss, item);
     if (item.empty() || item[0] == '%') return;
     processToken(item);
   }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "gl_standin.h"
@@ -164,6 +167,66 @@ TEST(PopTest, ReturnsAndRemovesTheTop) {
   EXPECT_EQ(pop(stk), 2);
   EXPECT_EQ(pop(stk), 1);
   EXPECT_TRUE(stk.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Plain decimals take a quicker road to their value than sscanf; the value
+// must be the same to the last bit, for every shape of token.
+TEST(NumberTest, EveryTokenReadsAsSscanfReadsIt) {
+  std::mt19937 random(20261207);
+  const std::string alphabet = "0123456789.+-eEx";
+  std::vector<std::string> tokens = {"0",
+                                     "-0",
+                                     "+0",
+                                     "-0.0",
+                                     ".5",
+                                     "5.",
+                                     "+.5",
+                                     "-.5",
+                                     "0.1",
+                                     "0.3",
+                                     "999999999999999",
+                                     "9999999999999999",
+                                     "123456789012345.",
+                                     ".000000000000001",
+                                     "0.0000000000000001",
+                                     "000000000000001",
+                                     "1.7976931348623157",
+                                     "9007199254740993",
+                                     "611.99",
+                                     "548.78",
+                                     "--1",
+                                     "+-1",
+                                     "1.2.3",
+                                     "1..2",
+                                     "."};
+  for (int i = 0; i < 20000; ++i) {
+    std::string token;
+    int length = 1 + int(random() % 18);
+    for (int k = 0; k < length; ++k) {
+      // mostly digits, so that many tokens are plain decimals
+      token += random() % 4 ? char('0' + random() % 10)
+                            : alphabet[random() % alphabet.size()];
+    }
+    tokens.push_back(token);
+  }
+  for (const std::string& token : tokens) {
+    double expected;
+    bool isNumber = std::sscanf(token.c_str(), "%lf", &expected) == 1;
+    captureOutput([&] {
+      operandStack = std::stack<double>();
+      processToken(token);
+    });
+    ASSERT_EQ(operandStack.size(), isNumber ? 1u : 0u) << token;
+    if (isNumber) {
+      double got = operandStack.top();
+      ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+          << token << " gave " << got << " not " << expected;
+    }
+  }
 }
 
 }  // namespace

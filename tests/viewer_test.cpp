@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
+#include <sstream>
 #include <vector>
 
 #include "gl_standin.h"
@@ -141,6 +143,31 @@ TEST(ParseLineTest, StopsAtANul) {
   std::string line("1 2\0 showpage 3", 15);
   EXPECT_EQ(captureOutput([&] { parseLine(line); }), "");
   EXPECT_EQ(operandStack.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// Lines are split exactly as formatted string extraction splits them, for
+// every kind of white space and for bytes that only look like it.
+TEST(ParseLineTest, SplitsTokensAsStreamExtractionDoes) {
+  std::mt19937 random(7);
+  const std::string alphabet = "ab% \t\v\f\r\xa0\x85\x1c\x01";
+  for (int i = 0; i < 5000; ++i) {
+    std::string line;
+    int length = int(random() % 30);
+    for (int k = 0; k < length; ++k)
+      line += alphabet[random() % alphabet.size()];
+    std::string expected;
+    std::istringstream words(line);
+    std::string word;
+    while (words >> word && word[0] != '%')
+      expected += "Operator: " + word + " not supported\n";
+    operandStack = std::stack<double>();
+    EXPECT_EQ(captureOutput([&] { parseLine(line); }), expected)
+        << testing::PrintToString(line);
+  }
 }
 
 }  // namespace
