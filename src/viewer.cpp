@@ -3,6 +3,7 @@
 #include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
