@@ -51,15 +51,15 @@ double distanceToLine(const Line& l, double x, double y) {
   return std::hypot(x - l.x0 - t * dx, y - l.y0 - t * dy);
 }
 
-// The page points along the shapes that are not dark, and the dark pixels
-// (as page points) that lie on none of them, each within about a pixel.
-struct PictureCheck {
-  std::vector<std::string> missing, stray;
-};
-
-PictureCheck checkPicture(const Image& image, const std::vector<Line>& lines,
-                          const std::vector<Circle>& circles) {
-  PictureCheck check;
+// Whether the picture shows exactly these shapes: every page point along
+// them has a dark pixel within a pixel, and every dark pixel lies within
+// about a pixel of one of them.
+testing::AssertionResult showsExactly(const Image& image,
+                                      const std::vector<Line>& lines,
+                                      const std::vector<Circle>& circles) {
+  struct {
+    std::vector<std::string> missing, stray;
+  } check;
   auto note = [](double x, double y) {
     return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
   };
@@ -87,7 +87,16 @@ PictureCheck checkPicture(const Image& image, const std::vector<Line>& lines,
             std::min(nearest, std::abs(std::hypot(x - c.cx, y - c.cy) - c.r));
       if (nearest > 2.0) check.stray.push_back(note(x, y));
     }
-  return check;
+  if (check.missing.empty() && check.stray.empty())
+    return testing::AssertionSuccess();
+  testing::AssertionResult failure = testing::AssertionFailure();
+  if (!check.missing.empty())
+    failure << check.missing.size() << " points not drawn, first "
+            << check.missing.front() << "; ";
+  if (!check.stray.empty())
+    failure << check.stray.size() << " stray dark pixels, first "
+            << check.stray.front();
+  return failure;
 }
 
 class WindowTest : public testing::Test {
@@ -140,14 +149,7 @@ TEST_F(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
       expected);
   Image image = waitForPicture(window);
   ASSERT_EQ(image.width, 540);
-  PictureCheck check =
-      checkPicture(image, {{0, 0, 100, 200}}, {{300, 400, 75}});
-  EXPECT_TRUE(check.missing.empty())
-      << check.missing.size() << " points not drawn, first "
-      << check.missing.front();
-  EXPECT_TRUE(check.stray.empty())
-      << check.stray.size() << " stray dark pixels, first "
-      << check.stray.front();
+  EXPECT_TRUE(showsExactly(image, {{0, 0, 100, 200}}, {{300, 400, 75}}));
 
   sendDeleteWindow(window);
   EXPECT_EQ(viewer.exitStatus(), 0);
@@ -160,11 +162,7 @@ TEST_F(WindowTest, DrawsThePageDiagonalCornerToCorner) {
   Window window = waitForWindow(viewerTitle);
   ASSERT_NE(window, 0u);
   Image image = waitForPicture(window);
-  PictureCheck check = checkPicture(image, {{0, 0, 612, 792}}, {});
-  EXPECT_TRUE(check.missing.empty())
-      << check.missing.size() << " points not drawn, first "
-      << check.missing.front();
-  EXPECT_TRUE(check.stray.empty()) << check.stray.size() << " stray pixels";
+  EXPECT_TRUE(showsExactly(image, {{0, 0, 612, 792}}, {}));
   // The corners themselves: the lower-left and the upper-right pixel.
   EXPECT_TRUE(image.dark(0, 699) || image.dark(1, 699) || image.dark(0, 698));
   EXPECT_TRUE(image.dark(539, 0) || image.dark(538, 0) || image.dark(539, 1));
@@ -191,9 +189,7 @@ TEST_F(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
   EXPECT_EQ(viewer.outputOnceAtLeast(second.size()).substr(0, second.size()),
             second);
   Image after = waitForPicture(window, &before);
-  PictureCheck check = checkPicture(after, {{0, 0, 612, 792}}, {});
-  EXPECT_TRUE(check.missing.empty()) << check.missing.size() << " not drawn";
-  EXPECT_TRUE(check.stray.empty()) << check.stray.size() << " stray pixels";
+  EXPECT_TRUE(showsExactly(after, {{0, 0, 612, 792}}, {}));
 }
 
 TEST_F(WindowTest, AFileRemovedWhileShownEndsTheProgramAtTheNextRedraw) {
