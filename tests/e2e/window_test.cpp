@@ -112,6 +112,14 @@ class WindowTest : public testing::Test {
   void writePage(const std::string& name, const std::string& contents) {
     std::ofstream(folder / name, std::ios::binary) << contents;
   }
+  // Writes the page, types its name to the viewer and returns the window
+  // that shows it, or 0 when none appeared.
+  Window show(Viewer& viewer, const std::string& name,
+              const std::string& contents) {
+    writePage(name, contents);
+    viewer.type(name + "\n");
+    return waitForWindow(viewerTitle);
+  }
   fs::path folder;
 };
 
@@ -130,11 +138,10 @@ TEST_F(WindowTest, PromptsBeforeAnyWindowExists) {
 }
 
 TEST_F(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
-  writePage("sample.ps",
-            "%!PS\n1 2 add\n100 200 moveto\narc\nstroke\nshowpage\n");
   Viewer viewer(folder);
-  viewer.type("sample.ps\n");
-  Window window = waitForWindow(viewerTitle);
+  Window window =
+      show(viewer, "sample.ps",
+           "%!PS\n1 2 add\n100 200 moveto\narc\nstroke\nshowpage\n");
   ASSERT_NE(window, 0u);
 
   Geometry g = windowGeometry(window);
@@ -156,10 +163,8 @@ TEST_F(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
 }
 
 TEST_F(WindowTest, DrawsThePageDiagonalCornerToCorner) {
-  writePage("diagonal.ps", "612 792 moveto\n");
   Viewer viewer(folder);
-  viewer.type("diagonal.ps\n");
-  Window window = waitForWindow(viewerTitle);
+  Window window = show(viewer, "diagonal.ps", "612 792 moveto\n");
   ASSERT_NE(window, 0u);
   Image image = waitForPicture(window);
   EXPECT_TRUE(showsExactly(image, {{0, 0, 612, 792}}, {}));
@@ -169,10 +174,8 @@ TEST_F(WindowTest, DrawsThePageDiagonalCornerToCorner) {
 }
 
 TEST_F(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
-  writePage("page.ps", "1 2 add\n100 200 moveto\narc\n");
   Viewer viewer(folder);
-  viewer.type("page.ps\n");
-  Window window = waitForWindow(viewerTitle);
+  Window window = show(viewer, "page.ps", "1 2 add\n100 200 moveto\narc\n");
   ASSERT_NE(window, 0u);
   std::string first =
       "Filename: Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n";
@@ -193,10 +196,8 @@ TEST_F(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
 }
 
 TEST_F(WindowTest, AFileRemovedWhileShownEndsTheProgramAtTheNextRedraw) {
-  writePage("page.ps", "showpage\n");
   Viewer viewer(folder);
-  viewer.type("page.ps\n");
-  Window window = waitForWindow(viewerTitle);
+  Window window = show(viewer, "page.ps", "showpage\n");
   ASSERT_NE(window, 0u);
   std::string first = "Filename: Operator: showpage not supported\n";
   ASSERT_EQ(viewer.outputOnceAtLeast(first.size()), first);
