@@ -1,11 +1,12 @@
 // Runs the whole program, linked with the GL stand-in, as a user would:
 // the name typed on standard input, the console read back byte for byte,
 // and the exit status. The stand-in's event loop exposes the window twice.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -26,15 +27,27 @@ std::string readFile(const fs::path& path) {
   return contents.str();
 }
 
-// Runs the program in folder with input on its standard input.
+// Runs the program in folder with input on its standard input. No shell
+// is involved, so any path works, whatever characters the clone's has.
 ViewerRun runViewer(const std::string& input, const fs::path& folder) {
   fs::path in = folder / "stdin.txt", out = folder / "stdout.txt",
            err = folder / "stderr.txt";
   std::ofstream(in, std::ios::binary) << input;
-  std::string command = "cd '" + folder.string() + "' && timeout 20 '" +
-                        PSVIEWER_STANDIN + "' <'" + in.string() + "' >'" +
-                        out.string() + "' 2>'" + err.string() + "'";
-  int status = std::system(command.c_str());
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addchdir_np(&files, folder.c_str());
+  posix_spawn_file_actions_addopen(&files, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, out.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&files, 2, err.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const char* argv[] = {"timeout", "20", PSVIEWER_STANDIN, nullptr};
+  pid_t pid;
+  int status = -1;
+  if (posix_spawnp(&pid, "timeout", &files, nullptr, const_cast<char**>(argv),
+                   environ) == 0)
+    waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&files);
   return {readFile(out), readFile(err),
           WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
@@ -47,6 +60,10 @@ class ProcessTest : public testing::Test {
         fs::path(testing::TempDir()) / ("psviewer_" + std::to_string(getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
+    // The sample page by a name relative to the folder the viewer runs in,
+    // and through a symbolic link, which is shown like the file it names.
+    fs::create_symlink(fs::path(PSVIEWER_EXAMPLES_DIR) / "sample.ps",
+                       folder / "sample.ps");
   }
   void TearDown() override { fs::remove_all(folder); }
   ViewerRun run(const std::string& input) { return runViewer(input, folder); }
@@ -58,13 +75,13 @@ const char sampleTrace[] =
     "Operator: showpage not supported\n";
 
 TEST_F(ProcessTest, ShowsTheSamplePageOnEveryRedraw) {
-  ViewerRun r = run(std::string(PSVIEWER_EXAMPLES_DIR) + "/sample.ps\n");
+  ViewerRun r = run("sample.ps\n");
   EXPECT_EQ(r.out, std::string("Filename: ") + sampleTrace + sampleTrace);
   EXPECT_EQ(r.status, 0);
 }
 
 TEST_F(ProcessTest, SetsUpTheWindowAfterTheNameIsRead) {
-  ViewerRun r = run(std::string(PSVIEWER_EXAMPLES_DIR) + "/sample.ps\n");
+  ViewerRun r = run("sample.ps\n");
   EXPECT_EQ(r.err,
             "glutInit()\n"
             "glutInitDisplayMode(2)\n"
