@@ -148,6 +148,21 @@ std::string Viewer::outputOnceAtLeast(size_t length) {
   return printed;
 }
 
+std::string Viewer::outputOnceQuiet() {
+  Clock::time_point deadline = Clock::now() + waitLimit();
+  Clock::time_point changed = Clock::now();
+  size_t size = output().size();
+  while (Clock::now() - changed < std::chrono::seconds(1) &&
+         Clock::now() < deadline) {
+    shortWait();
+    if (output().size() != size) {
+      size = printed.size();
+      changed = Clock::now();
+    }
+  }
+  return printed;
+}
+
 int Viewer::exitStatus() {
   Clock::time_point deadline = Clock::now() + waitLimit();
   while (!ended && Clock::now() < deadline) {

@@ -40,6 +40,9 @@ struct Viewer {
   // Waits until the console output is at least expected long, and returns
   // all of it (so a test compares it whole).
   std::string outputOnceAtLeast(size_t length);
+  // Waits until nothing new has been printed for a second, so that every
+  // redraw already asked for has run, and returns all of the output.
+  std::string outputOnceQuiet();
   std::string output();  // what it has printed so far
   // Waits for the process to end; its exit status, or -1 on a signal or
   // when it has not ended within the limit.
