@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -68,14 +69,24 @@ void display() {
   glColor3f(0, 0, 0);
   operandStack = std::stack<double>();
 
+  // Each pass reads the file again from its start, which only a regular
+  // file allows: a pipe or a device could block the pass, or never end it,
+  // and opening a named pipe already blocks. Symbolic links are followed; a
+  // name that cannot be looked up is left to the open to report.
+  std::error_code lookupError;
+  std::filesystem::file_status status =
+      std::filesystem::status(filename, lookupError);
+  if (std::filesystem::exists(status) &&
+      !std::filesystem::is_regular_file(status))
+    failOnFile("Can't read file: ");
   std::ifstream is(filename);
   if (!is.good()) failOnFile("Can't find file: ");
   std::string line;
   while (!is.eof()) {
     std::getline(is, line);
     // getline fails at the end of the file after a final line feed, which
-    // yields one last empty line. Any other failure is a read error (a
-    // directory opens but cannot be read) and would repeat forever.
+    // yields one last empty line. Any other failure is a read error (an I/O
+    // error on the disk, say) and would repeat forever.
     if (is.bad() || (is.fail() && !is.eof())) failOnFile("Can't read file: ");
     parseLine(line);
   }

@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,6 +132,16 @@ class ProcessExitTest : public ProcessTest,
 
 TEST_P(ProcessExitTest, ReportsTheFileAndFails) {
   fs::create_directories(folder / "folder.ps");
+  mkfifo((folder / "pipe.ps").c_str(), 0644);
+  // A socket's name stays in the folder after the socket is closed.
+  sockaddr_un address{AF_UNIX, {}};
+  (folder / "socket.ps")
+      .string()
+      .copy(address.sun_path, sizeof address.sun_path - 1);
+  int unix = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(bind(unix, reinterpret_cast<sockaddr*>(&address), sizeof address),
+            0);
+  close(unix);
   ViewerRun r = run(GetParam().input);
   EXPECT_EQ(r.out, GetParam().output);
   EXPECT_EQ(r.status, 1);
@@ -140,6 +153,11 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"missing.ps\n", "Filename: Can't find file: missing.ps\n"},
         ExitCase{"", "Filename: Can't find file: \n"},
         ExitCase{"   \n", "Filename: Can't find file: \n"},
-        ExitCase{"folder.ps\n", "Filename: Can't read file: folder.ps\n"}));
+        ExitCase{"folder.ps\n", "Filename: Can't read file: folder.ps\n"},
+        ExitCase{"pipe.ps\n", "Filename: Can't read file: pipe.ps\n"},
+        ExitCase{"socket.ps\n", "Filename: Can't read file: socket.ps\n"},
+        ExitCase{"/dev/zero\n", "Filename: Can't read file: /dev/zero\n"},
+        ExitCase{"/dev/urandom\n",
+                 "Filename: Can't read file: /dev/urandom\n"}));
 
 }  // namespace

@@ -81,7 +81,8 @@ TEST_P(DisplayExitTest, EndsTheProgramWithAFailureStatus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DisplayExitTest,
-                         testing::Values("", "/no/such/file.ps", "/"));
+                         testing::Values("", "/no/such/file.ps", "/",
+                                         "/dev/null", "/proc/self/mem"));
 
 TEST(DisplayExitTest, DoesNotSwapAFileThatCannotBeOpened) {
   // Runs in a child so that the parent can look at what it recorded.

@@ -1,6 +1,7 @@
 // End-to-end tests: the real program, linked with freeglut and Mesa, in a
 // real X server, checked by what a user sees and reads.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -229,6 +230,7 @@ class WindowExitTest : public WindowTest,
 
 TEST_P(WindowExitTest, ReportsTheFileAndEndsWithFailure) {
   fs::create_directories(folder / "folder.ps");
+  mkfifo((folder / "pipe.ps").c_str(), 0644);
   Viewer viewer(folder);
   viewer.type(GetParam().typed);
   if (GetParam().closeInput) viewer.closeInput();
@@ -242,6 +244,10 @@ INSTANTIATE_TEST_SUITE_P(
                              "Filename: Can't find file: missing.ps\n"},
                     ExitCase{"", true, "Filename: Can't find file: \n"},
                     ExitCase{"folder.ps\n", false,
-                             "Filename: Can't read file: folder.ps\n"}));
+                             "Filename: Can't read file: folder.ps\n"},
+                    ExitCase{"pipe.ps\n", false,
+                             "Filename: Can't read file: pipe.ps\n"},
+                    ExitCase{"/dev/zero\n", false,
+                             "Filename: Can't read file: /dev/zero\n"}));
 
 }  // namespace
