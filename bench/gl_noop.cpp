@@ -10,6 +10,7 @@ void glColor3f(GLfloat, GLfloat, GLfloat) {}
 void glBegin(GLenum) {}
 void glEnd() {}
 void glVertex2d(GLdouble, GLdouble) {}
+void glFinish() {}
 void glViewport(GLint, GLint, GLsizei, GLsizei) {}
 void glMatrixMode(GLenum) {}
 void glLoadIdentity() {}

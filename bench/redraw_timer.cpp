@@ -1,17 +1,20 @@
 // Times real redraw passes of build/psviewer in a private Xvfb, from
-// outside: from the moment the file name is typed to the moment the page's
-// last word, "done", is reported. Prints for each page the median of the
-// runs in milliseconds and the process's peak resident memory.
-// Usage: redraw_timer RUNS PAGE...
+// outside, up to the finished frame. The clock starts when the file name is
+// typed. The moment the page's last word, "done", is reported, a close
+// request is sent as a window manager sends it; the viewer handles it only
+// after the pass has returned from glutSwapBuffers, which waits for Mesa's
+// rasteriser threads, and then ends. The clock stops when the process has
+// ended, so it counts the whole frame, not just the calls that queue it.
+// Prints one line a run: the milliseconds and the peak resident memory of
+// the process in kB.
+// Usage: redraw_timer RUNS PAGE
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
-#include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include "harness.h"
 
@@ -19,51 +22,56 @@ namespace {
 
 const std::string lastLine = "Operator: done not supported\n";
 
-long peakResidentKb(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+// Waits for the viewer to end; its peak resident memory in kB, or -1.
+long waitForEnd(Viewer& viewer) {
+  Clock::time_point deadline = Clock::now() + std::chrono::seconds(600);
+  while (Clock::now() < deadline) {
+    int raw;
+    rusage usage{};
+    if (wait4(viewer.pid, &raw, WNOHANG, &usage) == viewer.pid) {
+      viewer.ended = true;
+      return usage.ru_maxrss;
+    }
+    pollfd nothing{-1, 0, 0};
+    poll(&nothing, 0, 1);  // ends within a millisecond of the process
+  }
   return -1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::cerr << "usage: redraw_timer RUNS PAGE...\n";
+  if (argc != 3) {
+    std::cerr << "usage: redraw_timer RUNS PAGE\n";
     return 2;
   }
   int runs = std::stoi(argv[1]);
-  for (int p = 2; p < argc; ++p) {
-    std::filesystem::path page = std::filesystem::absolute(argv[p]);
-    std::vector<double> times;
-    long peak = 0;
-    for (int run = 0; run < runs; ++run) {
-      Viewer viewer(page.parent_path().string());
-      viewer.outputOnceAtLeast(10);  // the prompt: start-up is done
-      Clock::time_point start = Clock::now();
-      viewer.type(page.filename().string() + "\n");
-      Clock::time_point deadline = start + std::chrono::seconds(300);
-      while (Clock::now() < deadline) {
-        pollfd ready{viewer.console, POLLIN, 0};
-        poll(&ready, 1, 50);  // wait for output without spinning a core
-        const std::string& out = viewer.output();
-        if (out.size() >= lastLine.size() &&
-            out.find(lastLine) != std::string::npos)
-          break;
-      }
-      std::chrono::duration<double, std::milli> took = Clock::now() - start;
-      if (viewer.printed.find(lastLine) == std::string::npos) {
-        std::cerr << "no '" << lastLine << "' from " << page << "\n";
-        return 1;
-      }
-      times.push_back(took.count());
-      peak = std::max(peak, peakResidentKb(viewer.pid));
+  std::filesystem::path page = std::filesystem::absolute(argv[2]);
+  for (int run = 0; run < runs; ++run) {
+    Viewer viewer(page.parent_path().string());
+    viewer.outputOnceAtLeast(10);  // the prompt: start-up is done
+    Clock::time_point start = Clock::now();
+    viewer.type(page.filename().string() + "\n");
+    Window window = waitForWindow(viewerTitle);
+    Clock::time_point deadline = start + std::chrono::seconds(600);
+    while (viewer.printed.find(lastLine) == std::string::npos &&
+           Clock::now() < deadline) {
+      pollfd ready{viewer.console, POLLIN, 0};
+      poll(&ready, 1, 50);  // wait for output without spinning a core
+      viewer.output();
     }
-    std::sort(times.begin(), times.end());
-    std::cout << page.filename().string() << " " << times[times.size() / 2]
-              << " " << peak << "\n";
+    if (!window || viewer.printed.find(lastLine) == std::string::npos) {
+      std::cerr << "no '" << lastLine << "' from " << page << "\n";
+      return 1;
+    }
+    sendDeleteWindow(window);
+    long peak = waitForEnd(viewer);
+    std::chrono::duration<double, std::milli> took = Clock::now() - start;
+    if (peak < 0) {
+      std::cerr << "the viewer did not end after " << page << "\n";
+      return 1;
+    }
+    std::cout << took.count() << " " << peak << std::endl;
   }
   return 0;
 }
