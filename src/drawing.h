@@ -3,6 +3,10 @@
 // lower-left corner), with the current colour.
 #pragma once
 
+// Starts counting the segments of a new page; the redraw pass calls it
+// once it has cleared the page.
+void startPage();
+
 // The action of "moveto": takes y and then x from the operand stack and
 // draws a line from the page origin to (x, y).
 void movetoOperator();

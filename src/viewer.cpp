@@ -10,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "drawing.h"
 #include "interpreter.h"
 
 std::string filename;
@@ -67,6 +68,7 @@ void display() {
   glClearColor(1, 1, 1, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   glColor3f(0, 0, 0);
+  startPage();
   operandStack = std::stack<double>();
 
   // Each pass reads the file again from its start, which only a regular

@@ -72,6 +72,7 @@ void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
 void glBegin(GLenum mode) { record("glBegin", {double(mode)}); }
 void glEnd() { record("glEnd"); }
 void glVertex2d(GLdouble x, GLdouble y) { record("glVertex2d", {x, y}); }
+void glFinish() { record("glFinish"); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
   record("glViewport", {double(x), double(y), double(w), double(h)});
 }

@@ -57,6 +57,30 @@ TEST(DisplayTest, EveryPassStartsWithAnEmptyStackAndRereadsTheFile) {
             "Operator: add needs 2 operands\n");
 }
 
+// Mesa queues every segment until it is told to wait; a page waits after
+// every 4096 of its own segments, and never inside a primitive.
+TEST(DisplayTest, WaitsForTheGlAfterEvery4096SegmentsOfThePage) {
+  runPass("arc\n");  // 100 segments the next page must not count
+  std::string page;
+  for (int i = 0; i < 82; ++i) page += "arc\n";
+  runPass(page);
+  size_t segments = 0, finishes = 0;
+  bool inPrimitive = false;
+  for (const GlCall& call : glCalls) {
+    if (call.name == "glBegin") inPrimitive = true;
+    if (call.name == "glEnd") {
+      inPrimitive = false;
+      ++segments;
+    }
+    if (call.name == "glFinish") {
+      EXPECT_FALSE(inPrimitive);
+      EXPECT_EQ(segments, ++finishes * 4096);
+    }
+  }
+  EXPECT_EQ(segments, 8200u);
+  EXPECT_EQ(finishes, 2u);
+}
+
 TEST(DisplayTest, OperandsMayStandOnEarlierLines) {
   runPass("100\n200\n\nmoveto");
   std::vector<Segment> lines = drawnSegments();
