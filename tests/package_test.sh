@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the build folder and checks it: the files a
+# user is promised (the program, the gzipped manual page, every sample page,
+# the README), dependencies read off the binary, the section, and a manual
+# page that mandoc finds no error or warning in.
+# Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER
+set -euo pipefail
+build=$1
+source=$2
+work="$build/package-test"
+rm -rf "$work"
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work.log" 2>&1 ||
+  { cat "$work.log"; exit 1; }
+debs=("$work"/psviewer_*.deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "no single psviewer_*.deb in $work"; exit 1; }
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+listed=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
+expected=(./usr/bin/psviewer ./usr/share/man/man1/psviewer.1.gz
+  ./usr/share/doc/psviewer/README.md)
+for page in "$source"/examples/*.ps; do
+  expected+=("./usr/share/doc/psviewer/examples/$(basename "$page")")
+done
+for file in "${expected[@]}"; do
+  grep -qxF "$file" <<<"$listed" || fail "the package lacks $file"
+done
+
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/man/man1/psviewer.1.gz |
+  gzip -dc | cmp -s - "$source/docs/psviewer.1" ||
+  fail "the packaged manual page is not docs/psviewer.1, gzipped"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libglut libc6; do
+  [[ $depends == *"$library"* ]] || fail "Depends has no $library: $depends"
+done
+[[ $(dpkg-deb -f "$deb" Section) == graphics ]] || fail "the section is not graphics"
+
+lint=$(mandoc -T lint -W warning "$source/docs/psviewer.1" 2>&1) &&
+  [[ -z $lint ]] || fail "mandoc: ${lint:-exit status}"
+
+[[ $failed -eq 0 ]] && echo "package: all checks passed"
+exit "$failed"
