@@ -9,8 +9,6 @@
 // the process in kB.
 // Usage: redraw_timer RUNS PAGE
 #include <poll.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <iostream>
@@ -21,22 +19,6 @@
 namespace {
 
 const std::string lastLine = "Operator: done not supported\n";
-
-// Waits for the viewer to end; its peak resident memory in kB, or -1.
-long waitForEnd(Viewer& viewer) {
-  Clock::time_point deadline = Clock::now() + std::chrono::seconds(600);
-  while (Clock::now() < deadline) {
-    int raw;
-    rusage usage{};
-    if (wait4(viewer.pid, &raw, WNOHANG, &usage) == viewer.pid) {
-      viewer.ended = true;
-      return usage.ru_maxrss;
-    }
-    pollfd nothing{-1, 0, 0};
-    poll(&nothing, 0, 1);  // ends within a millisecond of the process
-  }
-  return -1;
-}
 
 }  // namespace
 
@@ -65,13 +47,13 @@ int main(int argc, char** argv) {
       return 1;
     }
     sendDeleteWindow(window);
-    long peak = waitForEnd(viewer);
+    viewer.exitStatus(std::chrono::seconds(600));
     std::chrono::duration<double, std::milli> took = Clock::now() - start;
-    if (peak < 0) {
+    if (!viewer.ended) {
       std::cerr << "the viewer did not end after " << page << "\n";
       return 1;
     }
-    std::cout << took.count() << " " << peak << std::endl;
+    std::cout << took.count() << " " << viewer.peakKb << std::endl;
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -163,15 +164,17 @@ std::string Viewer::outputOnceQuiet() {
   return printed;
 }
 
-int Viewer::exitStatus() {
-  Clock::time_point deadline = Clock::now() + waitLimit();
+int Viewer::exitStatus(std::chrono::seconds limit) {
+  Clock::time_point deadline = Clock::now() + limit;
   while (!ended && Clock::now() < deadline) {
     int raw;
-    if (waitpid(pid, &raw, WNOHANG) == pid) {
+    rusage usage{};
+    if (wait4(pid, &raw, WNOHANG, &usage) == pid) {
       ended = true;
       status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+      peakKb = usage.ru_maxrss;
     } else {
-      shortWait();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
   output();
