@@ -135,9 +135,9 @@ TEST_P(ProcessExitTest, ReportsTheFileAndFails) {
   mkfifo((folder / "pipe.ps").c_str(), 0644);
   // A socket's name stays in the folder after the socket is closed.
   sockaddr_un address{AF_UNIX, {}};
-  (folder / "socket.ps")
-      .string()
-      .copy(address.sun_path, sizeof address.sun_path - 1);
+  std::string socketPath = (folder / "socket.ps").string();
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path) << "TMPDIR too long";
+  socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
   int unix = socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_EQ(bind(unix, reinterpret_cast<sockaddr*>(&address), sizeof address),
             0);
