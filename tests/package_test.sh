@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the build folder and checks it: the files a
 # user is promised (the program, the gzipped manual page, every sample page,
-# the README), dependencies read off the binary, the section, and a manual
-# page that mandoc finds no error or warning in.
+# the README, the licence and the changelog), dependencies read off the
+# binary, the section, a manual page that mandoc finds no error or warning
+# in, a package that lintian finds nothing in, and a hardened program.
 # Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER
 set -euo pipefail
 build=$1
@@ -21,7 +22,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 listed=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
 expected=(./usr/bin/psviewer ./usr/share/man/man1/psviewer.1.gz
-  ./usr/share/doc/psviewer/README.md)
+  ./usr/share/doc/psviewer/{README.md,copyright,changelog.gz})
 for page in "$source"/examples/*.ps; do
   expected+=("./usr/share/doc/psviewer/examples/$(basename "$page")")
 done
@@ -41,6 +42,18 @@ done
 
 lint=$(mandoc -T lint -W warning "$source/docs/psviewer.1" 2>&1) &&
   [[ -z $lint ]] || fail "mandoc: ${lint:-exit status}"
+
+# lintian warns on standard error when run as root; what it finds is on
+# standard output.
+lint=$(lintian -I -E --pedantic "$deb" 2>"$work/lintian.err") && [[ -z $lint ]] ||
+  fail "lintian: ${lint:-$(cat "$work/lintian.err")}"
+
+# Fortify and control-flow protection are built in, yet the check cannot
+# show them: C++ leaves fortify few calls of known size, and the C
+# runtime's start files carry no CET note. The other four it can show.
+dpkg-deb -x "$deb" "$work/root"
+hardening=$(hardening-check --nofortify --nocfprotection "$work/root/usr/bin/psviewer") ||
+  fail "hardening-check: $hardening"
 
 [[ $failed -eq 0 ]] && echo "package: all checks passed"
 exit "$failed"

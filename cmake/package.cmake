@@ -1,0 +1,80 @@
+# What is installed, and the packages made from it: a Debian package on
+# Linux (cpack -G DEB) and a zip on Windows (cpack -G ZIP).
+
+set(maintainer
+    "psviewer maintainers <maintainers@users.noreply.c-seed-0811ede0.example>")
+file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
+
+if(WIN32)
+  # A Windows user unpacks one folder: the program beside its documents.
+  install(TARGETS psviewer RUNTIME DESTINATION .)
+  install(FILES ${examples} DESTINATION examples)
+  install(FILES README.md LICENSE DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  include(CPack)
+  return()
+endif()
+
+include(GNUInstallDirs)
+install(TARGETS psviewer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The compilers' version strings are of no use to the program, and Debian
+# leaves them out of what it installs.
+if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_OBJCOPY)
+  install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\"
+    --remove-section=.comment
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/psviewer\"
+    COMMAND_ERROR_IS_FATAL ANY)")
+endif()
+install(FILES ${examples} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian's form of the licence: the MIT terms as its copyright format
+# writes them, taken from LICENSE so that the two cannot differ.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" _ "${license}")
+set(copyright_holders "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "^.*\n\n(Permission is hereby granted)" "\\1" terms
+                     "${license}")
+string(STRIP "${terms}" terms)
+string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+string(REPLACE "\n" "\n " terms " ${terms}")
+set(copyright ${CMAKE_CURRENT_BINARY_DIR}/copyright)
+configure_file(docs/copyright.in ${copyright} @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
+
+# The manual page and the changelog are installed gzipped, as Debian keeps
+# them; -n leaves the name and time out, so the same text makes the same
+# file. The changelog's latest entry carries the project's version.
+find_program(GZIP gzip REQUIRED)
+set(manpage ${CMAKE_CURRENT_BINARY_DIR}/psviewer.1)
+set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+configure_file(docs/changelog ${changelog} @ONLY)
+add_custom_command(
+  OUTPUT ${manpage}.gz ${changelog}.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/psviewer.1
+          ${manpage}
+  COMMAND ${GZIP} -9nkf ${manpage} ${changelog}
+  DEPENDS docs/psviewer.1 ${changelog}
+  VERBATIM)
+add_custom_target(docs ALL DEPENDS ${manpage}.gz ${changelog}.gz)
+install(FILES ${manpage}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${copyright} ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# cpack -G DEB, in the build folder, makes psviewer_VERSION_ARCH.deb; its
+# dependencies are read off the binary by dpkg-shlibdeps.
+set(CPACK_PACKAGE_CONTACT "${maintainer}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "viewer for a small subset of PostScript")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "psviewer asks for the name of a text file and shows it as one US Letter
+page in a window. Numbers go on an operand stack; add sums the two top values
+and traces the stack on the console, moveto draws a line from the page
+origin, and arc draws a circle. Every redraw reads the file again, so an
+edited page shows at once. Sample pages are in
+/usr/share/doc/psviewer/examples.")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+include(CPack)
