@@ -5,8 +5,6 @@
 // queue the drawing, which Mesa's rasteriser threads do by the time
 // glutSwapBuffers and glFinish return.
 // Usage: gl_floor PAGE (under an X display)
-#include <GL/glu.h>
-#include <GL/glut.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,6 +12,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "opengl.h"
 
 namespace {
 

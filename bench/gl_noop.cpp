@@ -1,7 +1,6 @@
 // GL, GLU and GLUT calls that do nothing, so that a benchmark measures the
 // interpretation of a redraw pass alone.
-#include <GL/glu.h>
-#include <GL/glut.h>
+#include "opengl.h"
 
 extern "C" {
 void glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}

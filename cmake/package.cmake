@@ -4,6 +4,7 @@
 set(maintainer
     "psviewer maintainers <maintainers@users.noreply.c-seed-0811ede0.example>")
 file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
+set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   # A Windows user unpacks one folder: the program beside its documents.
@@ -75,6 +76,5 @@ edited page shows at once. Sample pages are in
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 include(CPack)

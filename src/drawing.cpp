@@ -1,10 +1,9 @@
 #include "drawing.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "interpreter.h"
+#include "opengl.h"
 
 namespace {
 

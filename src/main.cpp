@@ -1,9 +1,9 @@
 // Postscript viewer: asks for a file and shows it on a US Letter page,
 // interpreting the file again on every redraw.
-#include <GL/glut.h>
 
 #include <iostream>
 
+#include "opengl.h"
 #include "viewer.h"
 
 int main(int argc, char** argv) {

@@ -1,8 +1,5 @@
 #include "viewer.h"
 
-#include <GL/glu.h>
-#include <GL/glut.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +9,7 @@
 
 #include "drawing.h"
 #include "interpreter.h"
+#include "opengl.h"
 
 std::string filename;
 

@@ -1,6 +1,5 @@
 #include "drawing.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +7,7 @@
 
 #include "gl_standin.h"
 #include "interpreter.h"
+#include "opengl.h"
 #include "test_support.h"
 
 namespace {

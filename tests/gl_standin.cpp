@@ -1,10 +1,9 @@
 #include "gl_standin.h"
 
-#include <GL/glu.h>
-#include <GL/glut.h>
-
 #include <cstdio>
 #include <iostream>
+
+#include "opengl.h"
 
 std::vector<GlCall> glCalls;
 

@@ -1,6 +1,5 @@
 #include "viewer.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +9,7 @@
 
 #include "gl_standin.h"
 #include "interpreter.h"
+#include "opengl.h"
 #include "test_support.h"
 
 namespace {
