@@ -89,8 +89,18 @@ XServer& xserver() {
   return server;
 }
 
-Viewer::Viewer(const std::string& folder) {
+Viewer::Viewer(const std::string& folder,
+               const std::vector<std::string>& command) {
   std::string display = xserver().display;
+  // A launcher is a command prefix in shell words, run by a shell that is
+  // handed the viewer's own words as they are.
+  const char* launcher = std::getenv("PSVIEWER_LAUNCHER");
+  std::string launch = launcher ? std::string(launcher) + " \"$@\"" : "";
+  std::vector<const char*> argv;
+  if (launcher) argv = {"/bin/sh", "-c", launch.c_str(), "sh"};
+  if (command.empty()) argv.push_back(PSVIEWER_PROGRAM);
+  for (const std::string& word : command) argv.push_back(word.c_str());
+  argv.push_back(nullptr);
   // Close-on-exec, so that no other process keeps the viewer's standard
   // input open and the end of input reaches it when the test closes it.
   int in[2], out[2];
@@ -104,12 +114,7 @@ Viewer::Viewer(const std::string& folder) {
     close(out[0]);
     if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display.c_str(), 1);
-    if (const char* launcher = std::getenv("PSVIEWER_LAUNCHER")) {
-      std::string command = std::string(launcher) + " \"$0\"";
-      execl("/bin/sh", "sh", "-c", command.c_str(), PSVIEWER_PROGRAM,
-            (char*)nullptr);
-    }
-    execl(PSVIEWER_PROGRAM, PSVIEWER_PROGRAM, (char*)nullptr);
+    execvp(argv[0], const_cast<char**>(argv.data()));
     _exit(127);
   }
   close(in[0]);
@@ -205,8 +210,8 @@ bool viewable(Window window) {
          attributes.map_state == IsViewable;
 }
 
-Window waitForWindow(const std::string& title) {
-  Clock::time_point deadline = Clock::now() + waitLimit();
+Window waitForWindow(const std::string& title, std::chrono::seconds limit) {
+  Clock::time_point deadline = Clock::now() + limit;
   Window window = 0;
   while (Clock::now() < deadline) {
     window = findWindow(title);

@@ -30,10 +30,12 @@ struct XServer {
 // The server every test of the binary shares, started on first use.
 XServer& xserver();
 
-// build/psviewer, started in folder with DISPLAY set, its standard input
-// and output on pipes.
+// A viewer started in folder with DISPLAY set, its standard input and
+// output on pipes: build/psviewer, or the command given (such as the
+// Windows build under Wine).
 struct Viewer {
-  explicit Viewer(const std::string& folder);
+  explicit Viewer(const std::string& folder,
+                  const std::vector<std::string>& command = {});
   ~Viewer();
   void type(const std::string& text);  // writes to its standard input
   void closeInput();
@@ -59,7 +61,8 @@ struct Viewer {
 // The top-level window with this title, or 0 when there is none yet.
 Window findWindow(const std::string& title);
 // Waits for that window; 0 when it did not appear within the limit.
-Window waitForWindow(const std::string& title);
+Window waitForWindow(const std::string& title,
+                     std::chrono::seconds limit = waitLimit());
 
 struct Geometry {
   int x, y, width, height;

@@ -1,5 +1,6 @@
 // End-to-end tests: the real program, linked with freeglut and Mesa, in a
-// real X server, checked by what a user sees and reads.
+// real X server, checked by what a user sees and reads. The Windows build,
+// where there is one, runs the same tests under Wine.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,34 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// A build of the viewer, as its users run it.
+struct Program {
+  const char* name;
+  std::vector<std::string> command;  // none: build/psviewer
+  const char* lineEnd;               // what its console ends a line with
+  // Where the window's drawing area lies from the point that
+  // glutInitWindowPosition names: Windows places the frame there.
+  int frameLeft, frameTop;
+};
+
+std::ostream& operator<<(std::ostream& os, const Program& program) {
+  return os << program.name;
+}
+
+const Program linuxBuild{"Linux", {}, "\n", 0, 0};
+#ifdef PSVIEWER_WINDOWS_PROGRAM
+// Wine's frame has a 4-pixel border and a 19-pixel title bar.
+const Program windowsBuild{
+    "Windows", {PSVIEWER_WINE, PSVIEWER_WINDOWS_PROGRAM}, "\r\n", 4, 23};
+#endif
+
+// The console text as the program writes it.
+std::string console(const Program& program, const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\n' ? program.lineEnd : std::string(1, c);
+  return out;
+}
 
 const std::string sampleTrace =
     "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n"
@@ -100,18 +129,26 @@ testing::AssertionResult showsExactly(const Image& image,
   return failure;
 }
 
-class WindowTest : public testing::Test {
- protected:
-  void SetUp() override {
-    // One folder per test process: CTest runs them in parallel.
-    folder = fs::path(testing::TempDir()) /
-             ("psviewer_e2e_" + std::to_string(getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+// A folder for the test's pages, one per test process: CTest runs them in
+// parallel.
+struct TestFolder {
+  TestFolder() {
+    fs::remove_all(path);
+    fs::create_directories(path);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  ~TestFolder() { fs::remove_all(path); }
+  fs::path path = fs::path(testing::TempDir()) /
+                  ("psviewer_e2e_" + std::to_string(getpid()));
+};
+
+class WindowTest : public testing::TestWithParam<Program> {
+ protected:
+  Viewer start() { return Viewer(folder.path, GetParam().command); }
+  std::string console(const std::string& text) {
+    return ::console(GetParam(), text);
+  }
   void writePage(const std::string& name, const std::string& contents) {
-    std::ofstream(folder / name, std::ios::binary) << contents;
+    std::ofstream(folder.path / name, std::ios::binary) << contents;
   }
   // Writes the page, types its name to the viewer and returns the window
   // that shows it, or 0 when none appeared.
@@ -121,11 +158,25 @@ class WindowTest : public testing::Test {
     viewer.type(name + "\n");
     return waitForWindow(viewerTitle);
   }
-  fs::path folder;
+  // Waits until the console has been quiet for a second, so that every
+  // redraw asked for so far has run, and returns what it shows, having
+  // checked that this is the prompt and then whole passes that each print
+  // pass: a map may expose the window more than once, and on a busy machine
+  // the redraws may come late.
+  std::string quietAfterWholePasses(Viewer& viewer, const std::string& pass) {
+    std::string seen = viewer.outputOnceQuiet();
+    std::string prompt = "Filename: ", each = console(pass);
+    EXPECT_EQ(seen.substr(0, prompt.size()), prompt);
+    EXPECT_GT(seen.size(), prompt.size());
+    for (size_t at = prompt.size(); at < seen.size(); at += each.size())
+      EXPECT_EQ(seen.substr(at, each.size()), each) << "at byte " << at;
+    return seen;
+  }
+  TestFolder folder;
 };
 
-TEST_F(WindowTest, PromptsBeforeAnyWindowExists) {
-  Viewer viewer(folder);
+TEST_P(WindowTest, PromptsBeforeAnyWindowExists) {
+  Viewer viewer = start();
   writePage("page.ps", "");
   EXPECT_EQ(viewer.outputOnceAtLeast(10), "Filename: ");
   // The program is blocked on reading the name: no window may appear.
@@ -138,8 +189,8 @@ TEST_F(WindowTest, PromptsBeforeAnyWindowExists) {
   EXPECT_NE(waitForWindow(viewerTitle), 0u);
 }
 
-TEST_F(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
-  Viewer viewer(folder);
+TEST_P(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
+  Viewer viewer = start();
   Window window =
       show(viewer, "sample.ps",
            "%!PS\n1 2 add\n100 200 moveto\narc\nstroke\nshowpage\n");
@@ -148,10 +199,10 @@ TEST_F(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
   Geometry g = windowGeometry(window);
   EXPECT_EQ(g.width, 540);
   EXPECT_EQ(g.height, 700);
-  EXPECT_EQ(g.x, 100);
-  EXPECT_EQ(g.y, 100);
+  EXPECT_EQ(g.x, 100 + GetParam().frameLeft);
+  EXPECT_EQ(g.y, 100 + GetParam().frameTop);
 
-  std::string expected = "Filename: " + sampleTrace;
+  std::string expected = console("Filename: " + sampleTrace);
   EXPECT_EQ(
       viewer.outputOnceAtLeast(expected.size()).substr(0, expected.size()),
       expected);
@@ -163,8 +214,8 @@ TEST_F(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
   EXPECT_EQ(viewer.exitStatus(), 0);
 }
 
-TEST_F(WindowTest, DrawsThePageDiagonalCornerToCorner) {
-  Viewer viewer(folder);
+TEST_P(WindowTest, DrawsThePageDiagonalCornerToCorner) {
+  Viewer viewer = start();
   Window window = show(viewer, "diagonal.ps", "612 792 moveto\n");
   ASSERT_NE(window, 0u);
   Image image = waitForPicture(window);
@@ -174,46 +225,43 @@ TEST_F(WindowTest, DrawsThePageDiagonalCornerToCorner) {
   EXPECT_TRUE(image.dark(539, 0) || image.dark(538, 0) || image.dark(539, 1));
 }
 
-TEST_F(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
-  Viewer viewer(folder);
+TEST_P(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
+  Viewer viewer = start();
   Window window = show(viewer, "page.ps", "1 2 add\n100 200 moveto\narc\n");
   ASSERT_NE(window, 0u);
   Image before = waitForPicture(window);
   EXPECT_TRUE(darkNear(before, 375, 400));
-  // A map may expose the window more than once, and on a busy machine the
-  // redraws may come late: the file changes only once they have all run.
-  std::string seen = viewer.outputOnceQuiet();
-  std::string pass = "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n";
-  ASSERT_EQ(seen.substr(0, 10), "Filename: ");
-  ASSERT_GT(seen.size(), 10u);
-  for (size_t at = 10; at < seen.size(); at += pass.size())
-    ASSERT_EQ(seen.substr(at, pass.size()), pass);  // whole passes only
+  std::string seen = quietAfterWholePasses(
+      viewer, "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n");
+  ASSERT_FALSE(HasFailure());
 
   writePage("page.ps", "5 6 add\n612 792 moveto\n");
   remap(window);
   // The first redraw after the edit reads the new file with an empty stack.
   std::string second =
-      seen + "Stack before add: \n[6 5 ]\nStack after add: \n[11 ]\n";
+      seen + console("Stack before add: \n[6 5 ]\nStack after add: \n[11 ]\n");
   EXPECT_EQ(viewer.outputOnceAtLeast(second.size()).substr(0, second.size()),
             second);
   Image after = waitForPicture(window, &before);
   EXPECT_TRUE(showsExactly(after, {{0, 0, 612, 792}}, {}));
 }
 
-TEST_F(WindowTest, AFileRemovedWhileShownEndsTheProgramAtTheNextRedraw) {
-  Viewer viewer(folder);
+TEST_P(WindowTest, AFileRemovedWhileShownEndsTheProgramAtTheNextRedraw) {
+  Viewer viewer = start();
   Window window = show(viewer, "page.ps", "showpage\n");
   ASSERT_NE(window, 0u);
-  std::string first = "Filename: Operator: showpage not supported\n";
-  ASSERT_EQ(viewer.outputOnceAtLeast(first.size()), first);
-  fs::remove(folder / "page.ps");
+  quietAfterWholePasses(viewer, "Operator: showpage not supported\n");
+  ASSERT_FALSE(HasFailure());
+  fs::remove(folder.path / "page.ps");
   remap(window);
   EXPECT_EQ(viewer.exitStatus(), 1);
   std::string out = viewer.output();
-  std::string last = "Can't find file: page.ps\n";
+  std::string last = console("Can't find file: page.ps\n");
   ASSERT_GE(out.size(), last.size());
   EXPECT_EQ(out.substr(out.size() - last.size()), last);
 }
+
+INSTANTIATE_TEST_SUITE_P(Linux, WindowTest, testing::Values(linuxBuild));
 
 struct ExitCase {
   const char* typed;
@@ -225,29 +273,70 @@ std::ostream& operator<<(std::ostream& os, const ExitCase& c) {
   return os << testing::PrintToString(std::string(c.typed));
 }
 
-class WindowExitTest : public WindowTest,
-                       public testing::WithParamInterface<ExitCase> {};
+class WindowExitTest
+    : public testing::TestWithParam<std::tuple<Program, ExitCase>> {};
 
 TEST_P(WindowExitTest, ReportsTheFileAndEndsWithFailure) {
-  fs::create_directories(folder / "folder.ps");
-  mkfifo((folder / "pipe.ps").c_str(), 0644);
-  Viewer viewer(folder);
-  viewer.type(GetParam().typed);
-  if (GetParam().closeInput) viewer.closeInput();
+  const auto& [program, exit] = GetParam();
+  TestFolder folder;
+  fs::create_directories(folder.path / "folder.ps");
+  mkfifo((folder.path / "pipe.ps").c_str(), 0644);
+  Viewer viewer(folder.path, program.command);
+  viewer.type(exit.typed);
+  if (exit.closeInput) viewer.closeInput();
   EXPECT_EQ(viewer.exitStatus(), 1);
-  EXPECT_EQ(viewer.output(), GetParam().output);
+  EXPECT_EQ(viewer.output(), console(program, exit.output));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, WindowExitTest,
-    testing::Values(ExitCase{"missing.ps\n", false,
-                             "Filename: Can't find file: missing.ps\n"},
-                    ExitCase{"", true, "Filename: Can't find file: \n"},
-                    ExitCase{"folder.ps\n", false,
-                             "Filename: Can't read file: folder.ps\n"},
-                    ExitCase{"pipe.ps\n", false,
-                             "Filename: Can't read file: pipe.ps\n"},
-                    ExitCase{"/dev/zero\n", false,
-                             "Filename: Can't read file: /dev/zero\n"}));
+// The first three rows name what any system has; the others, a named pipe
+// and a device, only POSIX systems.
+const ExitCase exitCases[] = {
+    {"missing.ps\n", false, "Filename: Can't find file: missing.ps\n"},
+    {"", true, "Filename: Can't find file: \n"},
+    {"folder.ps\n", false, "Filename: Can't read file: folder.ps\n"},
+    {"pipe.ps\n", false, "Filename: Can't read file: pipe.ps\n"},
+    {"/dev/zero\n", false, "Filename: Can't read file: /dev/zero\n"}};
+
+INSTANTIATE_TEST_SUITE_P(Linux, WindowExitTest,
+                         testing::Combine(testing::Values(linuxBuild),
+                                          testing::ValuesIn(exitCases)));
+
+#ifdef PSVIEWER_WINDOWS_PROGRAM
+INSTANTIATE_TEST_SUITE_P(Windows, WindowTest, testing::Values(windowsBuild));
+INSTANTIATE_TEST_SUITE_P(Windows, WindowExitTest,
+                         testing::Combine(testing::Values(windowsBuild),
+                                          testing::ValuesIn(exitCases,
+                                                            exitCases + 3)));
+
+// The picture a build shows of a sample page.
+Image pictureOf(const Program& program, const std::string& page) {
+  Viewer viewer(PSVIEWER_EXAMPLES_DIR, program.command);
+  viewer.type(page + "\n");
+  Window window = waitForWindow(viewerTitle);
+  if (!window) return {};
+  Image image = waitForPicture(window);
+  sendDeleteWindow(window);
+  viewer.exitStatus();
+  return image;
+}
+
+class PictureTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(PictureTest, TheWindowsBuildShowsWhatTheLinuxBuildShows) {
+  Image expected = pictureOf(linuxBuild, GetParam());
+  Image shown = pictureOf(windowsBuild, GetParam());
+  ASSERT_EQ(expected.width, 540);
+  ASSERT_EQ(shown.width, expected.width);
+  ASSERT_EQ(shown.height, expected.height);
+  size_t differ = 0;
+  for (size_t i = 0; i < shown.pixels.size(); ++i)
+    differ += shown.pixels[i] != expected.pixels[i];
+  EXPECT_EQ(differ, 0u) << "pixels differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, PictureTest,
+                         testing::Values("sample.ps", "shapes.ps", "star.ps",
+                                         "arithmetic.ps"));
+#endif
 
 }  // namespace
