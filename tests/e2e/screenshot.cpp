@@ -1,9 +1,16 @@
-// Shows a page in the real viewer under a private Xvfb and saves the window
-// as a PNG: screenshot PAGE OUTPUT.png
+// Shows a page in the real viewer under a private Xvfb, saves the window as
+// a PNG, closes it as a window manager does, and prints what the viewer
+// printed on its console:  screenshot PAGE OUTPUT.png [COMMAND...]
+// A COMMAND runs instead of build/psviewer, in the current folder, and PAGE
+// is typed as given once it prompts: CI so runs scripts/view on a fresh
+// machine, which installs and builds first, so its window may take many
+// minutes.
 #include <png.h>
 
 #include <filesystem>
 #include <iostream>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -31,25 +38,43 @@ bool writePng(const Image& image, const char* path) {
   return written;
 }
 
+// Saves the viewer's window once it shows its picture, closes it, and
+// prints the console; 0 when all went well and the viewer ended with 0.
+int show(Viewer& viewer, const char* png, std::chrono::seconds limit) {
+  Window window = waitForWindow(viewerTitle, limit);
+  Image image = window ? waitForPicture(window) : Image{};
+  bool written = image.width > 0 && writePng(image, png);
+  if (window) sendDeleteWindow(window);
+  int status = window ? viewer.exitStatus() : -1;
+  std::cout << viewer.output();
+  if (!window) std::cerr << "the viewer's window did not appear\n";
+  if (written)
+    std::cerr << "wrote " << png << " (" << image.width << " x " << image.height
+              << ")\n";
+  return written && status == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: screenshot PAGE OUTPUT.png\n";
+  if (argc < 3) {
+    std::cerr << "usage: screenshot PAGE OUTPUT.png [COMMAND...]\n";
     return 2;
   }
   std::filesystem::path page = std::filesystem::absolute(argv[1]);
-  Viewer viewer(page.parent_path().string());
-  viewer.type(page.filename().string() + "\n");
-  Window window = waitForWindow(viewerTitle);
-  if (!window) {
-    std::cerr << "the viewer's window did not appear\n" << viewer.output();
-    return 1;
+  std::vector<std::string> command(argv + 3, argv + argc);
+  std::chrono::seconds limit = waitLimit();
+  if (command.empty()) {
+    Viewer viewer(page.parent_path().string());
+    viewer.type(page.filename().string() + "\n");
+    return show(viewer, argv[2], limit);
   }
-  Image image = waitForPicture(window);
-  if (image.width == 0 || !writePng(image, argv[2])) return 1;
-  std::cout << "wrote " << argv[2] << " (" << image.width << " x "
-            << image.height << ")\n";
-  sendDeleteWindow(window);
-  return viewer.exitStatus() == 0 ? 0 : 1;
+  Viewer viewer(std::filesystem::current_path().string(), command);
+  limit = std::chrono::minutes(20);
+  Clock::time_point deadline = Clock::now() + limit;
+  while (viewer.output().find("Filename: ") == std::string::npos &&
+         Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  viewer.type(std::string(argv[1]) + "\n");
+  return show(viewer, argv[2], limit);
 }
