@@ -158,14 +158,15 @@ class WindowTest : public testing::TestWithParam<Program> {
     viewer.type(name + "\n");
     return waitForWindow(viewerTitle);
   }
-  // Waits until the console has been quiet for a second, so that every
-  // redraw asked for so far has run, and returns what it shows, having
-  // checked that this is the prompt and then whole passes that each print
-  // pass: a map may expose the window more than once, and on a busy machine
-  // the redraws may come late.
+  // Waits for the first pass and then until the console has been quiet for
+  // a second, so that every redraw asked for so far has run, and returns
+  // what it shows, having checked that this is the prompt and then whole
+  // passes that each print pass: a map may expose the window more than
+  // once, and on a busy machine the redraws may come late.
   std::string quietAfterWholePasses(Viewer& viewer, const std::string& pass) {
-    std::string seen = viewer.outputOnceQuiet();
     std::string prompt = "Filename: ", each = console(pass);
+    viewer.outputOnceAtLeast(prompt.size() + each.size());
+    std::string seen = viewer.outputOnceQuiet();
     EXPECT_EQ(seen.substr(0, prompt.size()), prompt);
     EXPECT_GT(seen.size(), prompt.size());
     for (size_t at = prompt.size(); at < seen.size(); at += each.size())
