@@ -63,14 +63,13 @@ int main(int argc, char** argv) {
   }
   std::filesystem::path page = std::filesystem::absolute(argv[1]);
   std::vector<std::string> command(argv + 3, argv + argc);
-  std::chrono::seconds limit = waitLimit();
   if (command.empty()) {
     Viewer viewer(page.parent_path().string());
     viewer.type(page.filename().string() + "\n");
-    return show(viewer, argv[2], limit);
+    return show(viewer, argv[2], waitLimit());
   }
   Viewer viewer(std::filesystem::current_path().string(), command);
-  limit = std::chrono::minutes(20);
+  const std::chrono::minutes limit(20);
   Clock::time_point deadline = Clock::now() + limit;
   while (viewer.output().find("Filename: ") == std::string::npos &&
          Clock::now() < deadline)
