@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -51,6 +52,40 @@ void readToken(std::istringstream& iss, std::string& item) {
   if (c == EOF) iss.setstate(std::ios::eofbit);
 }
 
+// Some Windows editors begin a UTF-8 file with a byte order mark. It is no
+// part of the page, and only there, at the very start, is it one.
+void skipByteOrderMark(std::ifstream& is) {
+  char start[3];
+  is.read(start, sizeof start);
+  if (is.gcount() == 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0) return;
+  is.clear();
+  is.seekg(0);
+}
+
+// Interprets text read up to a line feed. A carriage return ends a line
+// too: alone, as classic Mac OS editors and PostScript drivers write, or
+// before the line feed, which then ends an empty line.
+void parseLines(std::string& text) {
+  // Lines that end in LF or CR LF, as most pages' do, need no copy: the
+  // empty line after a CR LF holds no tokens.
+  std::size_t end = text.find('\r');
+  if (end != std::string::npos && end + 1 == text.size()) {
+    text.pop_back();
+    end = std::string::npos;
+  }
+  if (end == std::string::npos) {
+    parseLine(text);
+    return;
+  }
+  std::string line;
+  for (std::size_t start = 0;; start = end + 1) {
+    end = text.find('\r', start);
+    line.assign(text, start, end - start);
+    parseLine(line);
+    if (end == std::string::npos) return;
+  }
+}
+
 }  // namespace
 
 void initView(int width, int height) {
@@ -81,14 +116,15 @@ void display() {
     failOnFile("Can't read file: ");
   std::ifstream is(filename);
   if (!is.good()) failOnFile("Can't find file: ");
-  std::string line;
+  skipByteOrderMark(is);
+  std::string text;
   while (!is.eof()) {
-    std::getline(is, line);
+    std::getline(is, text);
     // getline fails at the end of the file after a final line feed, which
     // yields one last empty line. Any other failure is a read error (an I/O
     // error on the disk, say) and would repeat forever.
     if (is.bad() || (is.fail() && !is.eof())) failOnFile("Can't read file: ");
-    parseLine(line);
+    parseLines(text);
   }
   is.close();
   glutSwapBuffers();

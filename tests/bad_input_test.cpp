@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"NulBytes",
                  [] { return std::string("1\0 showpage\n\0\n2\0\0", 17); },
                  [] { return ""; }, 2, 0},
-        BadInput{"CarriageReturnsOnly", [] { return "1 2 add\r3 4 add\r"; },
+        BadInput{"CarriageReturnsOnly", [] { return "1 2 add %c\r3 4 add\r"; },
                  [] {
                    return "Stack before add: \n[2 1 ]\nStack after add: \n"
                           "[3 ]\nStack before add: \n[4 3 3 ]\n"
@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"CrlfAndNoFinalNewline",
                  [] { return "10 20 moveto\r\n\r\nshowpage"; },
                  [] { return "Operator: showpage not supported\n"; }, 0, 1},
+        BadInput{"ByteOrderMarkCutShort", [] { return "\xEF\xBB"; },
+                 [] { return "Operator: \xEF\xBB not supported\n"; }, 0, 0},
         BadInput{"TenMegabyteLine", [] { return repeat("1 ", 5000000); },
                  [] { return ""; }, 5000000, 0},
         BadInput{"MegabyteNumberToken",
