@@ -25,8 +25,9 @@ endif()
 
 # The viewer reads any file a user names, so it is built as a distribution
 # builds its packages: bounds-checked library calls and containers, a stack
-# guard, control-flow protection, and a position-independent program whose
-# relocations are read-only once it has started.
+# guard, control-flow protection (branch protection on arm64), and a
+# position-independent program whose relocations are read-only once it has
+# started.
 if(PSVIEWER_HARDEN)
   include(CheckCXXCompilerFlag)
   include(CheckLinkerFlag)
@@ -40,6 +41,9 @@ if(PSVIEWER_HARDEN)
   # compiler then links the library that implements it.
   set(compile_flags -D_GLIBCXX_ASSERTIONS -fstack-clash-protection
                     -fcf-protection=full)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
+    list(APPEND compile_flags -mbranch-protection=standard)
+  endif()
   set(optimised_flags)
   if(NOT PSVIEWER_SANITIZE)
     set(optimised_flags -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=3)
