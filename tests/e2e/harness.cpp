@@ -232,6 +232,18 @@ Geometry windowGeometry(Window window) {
   return {rootX, rootY, attributes.width, attributes.height};
 }
 
+Window drawingArea(Window window) {
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
+  Window area = window;
+  if (XQueryTree(xserver().connection, window, &root, &parent, &children,
+                 &count) &&
+      count == 1)
+    area = children[0];
+  if (children) XFree(children);
+  return area;
+}
+
 bool Image::dark(int x, int y) const {
   uint32_t p = at(x, y);
   int luminance =
@@ -260,10 +272,10 @@ Image grab(Window window) {
 Image waitForPicture(Window window, const Image* unlike) {
   Clock::time_point deadline = Clock::now() + waitLimit();
   while (!viewable(window) && Clock::now() < deadline) shortWait();
-  Image last = grab(window);
+  Image last = grab(drawingArea(window));
   while (Clock::now() < deadline) {
     shortWait();
-    Image next = grab(window);
+    Image next = grab(drawingArea(window));
     size_t white = 0;
     for (uint32_t p : next.pixels) white += p == 0xffffff;
     if (next.pixels == last.pixels && white * 10 > next.pixels.size() * 9 &&

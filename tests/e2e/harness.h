@@ -69,6 +69,11 @@ struct Geometry {
 };
 Geometry windowGeometry(Window window);
 
+// Where the program draws: the window itself, or its one child where Wine
+// draws a Windows frame around the drawing area, as it does when no window
+// manager decorates its windows.
+Window drawingArea(Window window);
+
 // The window's pixels, row by row from the top, as 0xRRGGBB.
 struct Image {
   int width = 0, height = 0;
@@ -77,8 +82,9 @@ struct Image {
   bool dark(int x, int y) const;
 };
 Image grab(Window window);
-// Grabs until two grabs in a row agree, the page is mostly white and the
-// picture differs from unlike (where given): the redraw has been shown.
+// Grabs the window's drawing area until two grabs in a row agree, the page
+// is mostly white and the picture differs from unlike (where given): the
+// redraw has been shown.
 Image waitForPicture(Window window, const Image* unlike = nullptr);
 
 void sendDeleteWindow(Window window);  // as a window manager closes it
