@@ -6,7 +6,59 @@
 #include "opengl.h"
 #include "viewer.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cstdlib>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+// A Windows console hands a program what is typed in the console's code
+// page (850 in Western Europe, 437 in America), but the C library opens
+// files by names in the ANSI code page (1252 there): "Übung.ps" typed at
+// the prompt would not be found. While the program runs, the console reads
+// and writes the ANSI code page instead, so the name typed is the name
+// opened and the name printed. The user's code pages come back whichever
+// way the program ends. Reading the console as UTF-16 would reach every
+// script, but the program's strings are narrow, and so they stay.
+UINT userInputCodePage = 0;
+UINT userOutputCodePage = 0;
+
+void restoreConsole() {
+  if (userInputCodePage != 0) SetConsoleCP(userInputCodePage);
+  if (userOutputCodePage != 0) SetConsoleOutputCP(userOutputCodePage);
+}
+
+// Ctrl+C or a closed console ends the program without running atexit.
+BOOL WINAPI restoreConsoleOnBreak(DWORD) {
+  restoreConsole();
+  return FALSE;  // Windows then ends the program as it would have
+}
+
+void useAnsiCodePageInConsole() {
+  DWORD mode = 0;
+  if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
+    userInputCodePage = GetConsoleCP();
+    SetConsoleCP(GetACP());
+  }
+  if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
+    userOutputCodePage = GetConsoleOutputCP();
+    SetConsoleOutputCP(GetACP());
+  }
+  std::atexit(restoreConsole);
+  SetConsoleCtrlHandler(restoreConsoleOnBreak, TRUE);
+}
+#else
+// Elsewhere the terminal and the file system take a name's bytes alike.
+void useAnsiCodePageInConsole() {}
+#endif
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  useAnsiCodePageInConsole();
   std::cout << "Filename: ";
   std::cin >> filename;
 

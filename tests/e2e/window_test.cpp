@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include "harness.h"
@@ -338,6 +339,46 @@ TEST_P(PictureTest, TheWindowsBuildShowsWhatTheLinuxBuildShows) {
 INSTANTIATE_TEST_SUITE_P(Examples, PictureTest,
                          testing::Values("sample.ps", "shapes.ps", "star.ps",
                                          "arithmetic.ps"));
+
+// A user of a German Windows, in cmd (code page 850; files are opened by
+// names in code page 1252), types a name with an accent at the prompt, and
+// cmd prints its code page before and after the program.
+TEST(WindowsConsoleTest, OpensANameTypedWithAnAccentAndLeavesTheCodePage) {
+  TestFolder folder;
+  fs::copy_file(fs::path(PSVIEWER_EXAMPLES_DIR) / "sample.ps",
+                folder.path / "caf\xc3\xa9.ps");
+  fs::create_symlink(PSVIEWER_WINDOWS_PROGRAM, folder.path / "psviewer.exe");
+  // script gives cmd a terminal, as a user's console window is.
+  Viewer viewer(
+      folder.path,
+      {"env", "LANG=de_DE.UTF-8", "LOCPATH=" PSVIEWER_LOCALES, "script", "-qec",
+       "'" PSVIEWER_WINE "' cmd /c 'chcp & psviewer.exe & chcp'", "/dev/null"});
+  // The console draws blanks as cursor moves: read it without its escape
+  // sequences and blanks. What is typed before it is ready is lost, so the
+  // name is typed at the prompt.
+  auto readable = [&viewer] {
+    return std::regex_replace(viewer.output(),
+                              std::regex("\x1b\\[[0-9;?]*[A-Za-z]| "), "");
+  };
+  Clock::time_point deadline = Clock::now() + waitLimit();
+  while (readable().find("Filename:") == std::string::npos &&
+         Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  viewer.type("caf\xc3\xa9.ps\r");
+  Window window = waitForWindow(viewerTitle);
+  ASSERT_NE(window, 0u) << readable();
+  EXPECT_TRUE(showsExactly(waitForPicture(window), {{0, 0, 100, 200}},
+                           {{300, 400, 75}}));
+  sendDeleteWindow(window);
+  EXPECT_EQ(viewer.exitStatus(), 0);
+  std::string out = readable();
+  std::regex codePage("[Cc]ode[Pp]age:([0-9]+)");
+  std::vector<std::string> codePages;
+  for (std::sregex_iterator m(out.begin(), out.end(), codePage), end; m != end;
+       ++m)
+    codePages.push_back((*m)[1]);
+  EXPECT_EQ(codePages, (std::vector<std::string>{"850", "850"})) << out;
+}
 #endif
 
 }  // namespace
