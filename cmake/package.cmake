@@ -3,6 +3,17 @@
 
 set(maintainer
     "psviewer maintainers <maintainers@users.noreply.c-seed-0811ede0.example>")
+
+# Every version has its entry in docs/changelog, newest on top: a version
+# bumped without one would ship under the last release's notes.
+file(STRINGS docs/changelog changelog_top LIMIT_COUNT 1)
+string(REGEX MATCH "^psviewer \\(([^)]*)\\)" _ "${changelog_top}")
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "docs/changelog's top entry is version "
+    "'${CMAKE_MATCH_1}', not ${PROJECT_VERSION}: add an entry for "
+    "${PROJECT_VERSION} on top of docs/changelog")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS docs/changelog)
 file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
 set(CPACK_STRIP_FILES ON)
 
@@ -45,17 +56,17 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
 
 # The manual page and the changelog are installed gzipped, as Debian keeps
 # them; -n leaves the name and time out, so the same text makes the same
-# file. The changelog's latest entry carries the project's version.
+# file. The manual page's header names the project's version.
 find_program(GZIP gzip REQUIRED)
 set(manpage ${CMAKE_CURRENT_BINARY_DIR}/psviewer.1)
 set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog)
-configure_file(docs/changelog ${changelog} @ONLY)
+configure_file(docs/psviewer.1.in ${manpage} @ONLY)
 add_custom_command(
   OUTPUT ${manpage}.gz ${changelog}.gz
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/psviewer.1
-          ${manpage}
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/changelog
+          ${changelog}
   COMMAND ${GZIP} -9nkf ${manpage} ${changelog}
-  DEPENDS docs/psviewer.1 ${changelog}
+  DEPENDS ${manpage} docs/changelog
   VERBATIM)
 add_custom_target(docs ALL DEPENDS ${manpage}.gz ${changelog}.gz)
 install(FILES ${manpage}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

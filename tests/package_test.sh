@@ -31,8 +31,8 @@ for file in "${expected[@]}"; do
 done
 
 dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/man/man1/psviewer.1.gz |
-  gzip -dc | cmp -s - "$source/docs/psviewer.1" ||
-  fail "the packaged manual page is not docs/psviewer.1, gzipped"
+  gzip -dc | cmp -s - "$build/psviewer.1" ||
+  fail "the packaged manual page is not docs/psviewer.1.in as configured, gzipped"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libglut libc6; do
@@ -40,7 +40,7 @@ for library in libglut libc6; do
 done
 [[ $(dpkg-deb -f "$deb" Section) == graphics ]] || fail "the section is not graphics"
 
-lint=$(mandoc -T lint -W warning "$source/docs/psviewer.1" 2>&1) &&
+lint=$(mandoc -T lint -W warning "$build/psviewer.1" 2>&1) &&
   [[ -z $lint ]] || fail "mandoc: ${lint:-exit status}"
 
 # lintian warns on standard error when run as root; what it finds is on
