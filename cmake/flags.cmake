@@ -17,6 +17,15 @@ endif()
 
 add_compile_options(-Wall -Wextra $<$<BOOL:${PSVIEWER_WERROR}>:-Werror>)
 
+# The same sources make the same program wherever they are cloned: the
+# debug information and the assertions name files relative to the source
+# folder, and build folders inside it.
+include(CheckCXXCompilerFlag)
+check_cxx_compiler_flag(-ffile-prefix-map=a=b PSVIEWER_CXX_FILE_PREFIX_MAP)
+if(PSVIEWER_CXX_FILE_PREFIX_MAP)
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.)
+endif()
+
 if(PSVIEWER_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)
