@@ -14,6 +14,23 @@ if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
     "${PROJECT_VERSION} on top of docs/changelog")
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS docs/changelog)
+
+# The packages are reproducible: their files' and archives' times are
+# SOURCE_DATE_EPOCH, which CPack honours. Where the builder sets none, it is
+# the date of the changelog's top entry, as in Debian's own package builds.
+find_program(DPKG_PARSECHANGELOG dpkg-parsechangelog)
+if(DPKG_PARSECHANGELOG)
+  execute_process(
+    COMMAND ${DPKG_PARSECHANGELOG} -l ${PROJECT_SOURCE_DIR}/docs/changelog
+            -S Timestamp
+    OUTPUT_VARIABLE release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+    COMMAND_ERROR_IS_FATAL ANY)
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackDate.cmake)
+  file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
+    "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
+    "  set(ENV{SOURCE_DATE_EPOCH} ${release_epoch})\n"
+    "endif()\n")
+endif()
 file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
 set(CPACK_STRIP_FILES ON)
 
