@@ -38,7 +38,6 @@ endif()
 # position-independent program whose relocations are read-only once it has
 # started.
 if(PSVIEWER_HARDEN)
-  include(CheckCXXCompilerFlag)
   include(CheckLinkerFlag)
   include(CheckPIESupported)
   check_pie_supported()
