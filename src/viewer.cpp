@@ -1,9 +1,10 @@
 #include "viewer.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -107,12 +108,11 @@ void display() {
   // Each pass reads the file again from its start, which only a regular
   // file allows: a pipe or a device could block the pass, or never end it,
   // and opening a named pipe already blocks. Symbolic links are followed; a
-  // name that cannot be looked up is left to the open to report.
-  std::error_code lookupError;
-  std::filesystem::file_status status =
-      std::filesystem::status(filename, lookupError);
-  if (std::filesystem::exists(status) &&
-      !std::filesystem::is_regular_file(status))
+  // name that cannot be looked up is left to the open to report. stat takes
+  // the name's bytes as the open does; std::filesystem would not on
+  // Windows, where its narrow names are not the ANSI code page's.
+  struct stat info {};
+  if (stat(filename.c_str(), &info) == 0 && (info.st_mode & S_IFMT) != S_IFREG)
     failOnFile("Can't read file: ");
   std::ifstream is(filename);
   if (!is.good()) failOnFile("Can't find file: ");
