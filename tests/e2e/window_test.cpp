@@ -348,11 +348,14 @@ TEST(WindowsConsoleTest, OpensANameTypedWithAnAccentAndLeavesTheCodePage) {
   fs::copy_file(fs::path(PSVIEWER_EXAMPLES_DIR) / "sample.ps",
                 folder.path / "caf\xc3\xa9.ps");
   fs::create_symlink(PSVIEWER_WINDOWS_PROGRAM, folder.path / "psviewer.exe");
-  // script gives cmd a terminal, as a user's console window is.
+  // script gives cmd a terminal, as a user's console window is. Until Wine
+  // takes the terminal over, the terminal must not turn the Enter typed
+  // into a line feed, which Wine would read as Ctrl+J.
   Viewer viewer(
       folder.path,
       {"env", "LANG=de_DE.UTF-8", "LOCPATH=" PSVIEWER_LOCALES, "script", "-qec",
-       "'" PSVIEWER_WINE "' cmd /c 'chcp & psviewer.exe & chcp'", "/dev/null"});
+       "stty -icrnl; '" PSVIEWER_WINE "' cmd /c 'chcp & psviewer.exe & chcp'",
+       "/dev/null"});
   // The console draws blanks as cursor moves: read it without its escape
   // sequences and blanks. What is typed before it is ready is lost, so the
   // name is typed at the prompt.
