@@ -111,7 +111,7 @@ void display() {
   // name that cannot be looked up is left to the open to report. stat takes
   // the name's bytes as the open does; std::filesystem would not on
   // Windows, where its narrow names are not the ANSI code page's.
-  struct stat info {};
+  struct stat info = {};
   if (stat(filename.c_str(), &info) == 0 && (info.st_mode & S_IFMT) != S_IFREG)
     failOnFile("Can't read file: ");
   std::ifstream is(filename);
