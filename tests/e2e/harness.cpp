@@ -148,10 +148,17 @@ std::string Viewer::output() {
   return printed;
 }
 
-std::string Viewer::outputOnceAtLeast(size_t length) {
-  Clock::time_point deadline = Clock::now() + waitLimit();
-  while (output().size() < length && Clock::now() < deadline) shortWait();
+std::string Viewer::outputOnce(
+    const std::function<bool(const std::string&)>& shows,
+    std::chrono::seconds limit) {
+  Clock::time_point deadline = Clock::now() + limit;
+  while (!shows(output()) && Clock::now() < deadline) shortWait();
   return printed;
+}
+
+std::string Viewer::outputOnceAtLeast(size_t length) {
+  return outputOnce(
+      [length](const std::string& out) { return out.size() >= length; });
 }
 
 std::string Viewer::outputOnceQuiet() {

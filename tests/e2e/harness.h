@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,11 @@ struct Viewer {
   ~Viewer();
   void type(const std::string& text);  // writes to its standard input
   void closeInput();
-  // Waits until the console output is at least expected long, and returns
-  // all of it (so a test compares it whole).
+  // Waits until the console output, all of it so far, satisfies shows, or
+  // the limit passes, and returns all of it (so a test compares it whole).
+  std::string outputOnce(const std::function<bool(const std::string&)>& shows,
+                         std::chrono::seconds limit = waitLimit());
+  // The same, until the output is at least length long.
   std::string outputOnceAtLeast(size_t length);
   // Waits until nothing new has been printed for a second, so that every
   // redraw already asked for has run, and returns all of the output.

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -70,10 +69,11 @@ int main(int argc, char** argv) {
   }
   Viewer viewer(std::filesystem::current_path().string(), command);
   const std::chrono::minutes limit(20);
-  Clock::time_point deadline = Clock::now() + limit;
-  while (viewer.output().find("Filename: ") == std::string::npos &&
-         Clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  viewer.outputOnce(
+      [](const std::string& out) {
+        return out.find("Filename: ") != std::string::npos;
+      },
+      limit);
   viewer.type(std::string(argv[1]) + "\n");
   return show(viewer, argv[2], limit);
 }

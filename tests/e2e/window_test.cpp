@@ -359,22 +359,20 @@ TEST(WindowsConsoleTest, OpensANameTypedWithAnAccentAndLeavesTheCodePage) {
   // The console draws blanks as cursor moves: read it without its escape
   // sequences and blanks. What is typed before it is ready is lost, so the
   // name is typed at the prompt.
-  auto readable = [&viewer] {
-    return std::regex_replace(viewer.output(),
-                              std::regex("\x1b\\[[0-9;?]*[A-Za-z]| "), "");
+  auto readable = [](const std::string& out) {
+    return std::regex_replace(out, std::regex("\x1b\\[[0-9;?]*[A-Za-z]| "), "");
   };
-  Clock::time_point deadline = Clock::now() + waitLimit();
-  while (readable().find("Filename:") == std::string::npos &&
-         Clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  viewer.outputOnce([&readable](const std::string& out) {
+    return readable(out).find("Filename:") != std::string::npos;
+  });
   viewer.type("caf\xc3\xa9.ps\r");
   Window window = waitForWindow(viewerTitle);
-  ASSERT_NE(window, 0u) << readable();
+  ASSERT_NE(window, 0u) << readable(viewer.output());
   EXPECT_TRUE(showsExactly(waitForPicture(window), {{0, 0, 100, 200}},
                            {{300, 400, 75}}));
   sendDeleteWindow(window);
   EXPECT_EQ(viewer.exitStatus(), 0);
-  std::string out = readable();
+  std::string out = readable(viewer.output());
   std::regex codePage("[Cc]ode[Pp]age:([0-9]+)");
   std::vector<std::string> codePages;
   for (std::sregex_iterator m(out.begin(), out.end(), codePage), end; m != end;
