@@ -79,11 +79,11 @@ void parseLines(std::string& text) {
     return;
   }
   std::string line;
-  for (std::size_t start = 0;; start = end + 1) {
-    end = text.find('\r', start);
+  for (std::size_t start = 0;; end = text.find('\r', start)) {
     line.assign(text, start, end - start);
     parseLine(line);
     if (end == std::string::npos) return;
+    start = end + 1;
   }
 }
 
