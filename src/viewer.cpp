@@ -24,24 +24,32 @@ namespace {
   std::exit(EXIT_FAILURE);
 }
 
-// White space as the classic "C" locale classifies it, which is the locale
-// of every stream here: the program never installs another.
+// White space within a line, as the classic "C" locale classifies it; the
+// line ends among it never reach a line.
 bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// Reads the next token of the line into item, exactly as `iss >> item`
-// does: skip white space, take characters up to the next white space, set
-// eofbit on reaching the end. It reads the stream's buffer directly, because
-// formatted extraction looks up the stream's locale for every token, and
-// that lookup costs more than the token itself. Characters are gathered in
-// chunks, so that a token costs one append rather than one per character.
+// True for what ends a token: white space, the end of the line, or a NUL,
+// which ends the line's text as it would a C string. Every byte above the
+// blank is a token's, which the first comparison settles.
+bool endsToken(int c) {
+  return c <= ' ' && (c == EOF || c == '\0' || isSpace(c));
+}
+
+// Reads the next token of the line into item, as `iss >> item` would: skip
+// white space, take characters up to the next white space, set eofbit on
+// reaching the end of the line's text. It reads the stream's buffer
+// directly, because formatted extraction looks up the stream's locale for
+// every token, and that lookup costs more than the token itself. Characters
+// are gathered in chunks, so that a token costs one append rather than one
+// per character.
 void readToken(std::istringstream& iss, std::string& item) {
   std::streambuf* buffer = iss.rdbuf();
   int c = buffer->sgetc();
-  while (c != EOF && isSpace(c)) c = buffer->snextc();
+  while (isSpace(c)) c = buffer->snextc();
   item.clear();
   char chunk[64];
   std::size_t length = 0;
-  while (c != EOF && !isSpace(c)) {
+  while (!endsToken(c)) {
     if (length == sizeof chunk) {
       item.append(chunk, length);
       length = 0;
@@ -50,41 +58,13 @@ void readToken(std::istringstream& iss, std::string& item) {
     c = buffer->snextc();
   }
   item.append(chunk, length);
-  if (c == EOF) iss.setstate(std::ios::eofbit);
+  if (c == EOF || c == '\0') iss.setstate(std::ios::eofbit);
 }
 
-// Some Windows editors begin a UTF-8 file with a byte order mark. It is no
-// part of the page, and only there, at the very start, is it one.
-void skipByteOrderMark(std::ifstream& is) {
-  char start[3];
-  is.read(start, sizeof start);
-  if (is.gcount() == 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0) return;
-  is.clear();
-  is.seekg(0);
-}
-
-// Interprets text read up to a line feed. A carriage return ends a line
-// too: alone, as classic Mac OS editors and PostScript drivers write, or
-// before the line feed, which then ends an empty line.
-void parseLines(std::string& text) {
-  // Lines that end in LF or CR LF, as most pages' do, need no copy: the
-  // empty line after a CR LF holds no tokens.
-  std::size_t end = text.find('\r');
-  if (end != std::string::npos && end + 1 == text.size()) {
-    text.pop_back();
-    end = std::string::npos;
-  }
-  if (end == std::string::npos) {
-    parseLine(text);
-    return;
-  }
-  std::string line;
-  for (std::size_t start = 0;; end = text.find('\r', start)) {
-    line.assign(text, start, end - start);
-    parseLine(line);
-    if (end == std::string::npos) return;
-    start = end + 1;
-  }
+// The first of c in [from, end), or end.
+const char* find(const char* from, const char* end, char c) {
+  const void* found = std::memchr(from, c, std::size_t(end - from));
+  return found ? static_cast<const char*>(found) : end;
 }
 
 }  // namespace
@@ -114,38 +94,68 @@ void display() {
   struct stat info = {};
   if (stat(filename.c_str(), &info) == 0 && (info.st_mode & S_IFMT) != S_IFREG)
     failOnFile("Can't read file: ");
-  std::ifstream is(filename);
+  // In binary mode every system reads the same bytes: text mode on Windows
+  // would turn CR LF into LF and end the page at a Ctrl+Z.
+  std::ifstream is(filename, std::ios::binary);
   if (!is.good()) failOnFile("Can't find file: ");
-  skipByteOrderMark(is);
-  std::string text;
-  while (!is.eof()) {
-    std::getline(is, text);
-    // getline fails at the end of the file after a final line feed, which
-    // yields one last empty line. Any other failure is a read error (an I/O
-    // error on the disk, say) and would repeat forever.
-    if (is.bad() || (is.fail() && !is.eof())) failOnFile("Can't read file: ");
-    parseLines(text);
-  }
+  interpretPage(is);
   is.close();
   glutSwapBuffers();
+}
+
+void interpretPage(std::istream& is) {
+  // The page is read a block at a time and cut into lines in the block;
+  // only a line's own text is kept, in line, and only until it has been
+  // interpreted. A line that runs on past its block is carried over.
+  static char block[1 << 16];
+  std::string line;
+  bool first = true;
+  do {
+    is.read(block, sizeof block);
+    if (is.bad()) failOnFile("Can't read file: ");
+    const char* at = block;
+    const char* end = block + is.gcount();
+    // Some Windows editors begin a UTF-8 file with a byte order mark. It is
+    // no part of the page, and only there, at the very start, is it one.
+    if (first && end - at >= 3 && std::memcmp(at, "\xEF\xBB\xBF", 3) == 0)
+      at += 3;
+    first = false;
+    // A line ends at LF, at CR (as classic Mac OS editors and PostScript
+    // drivers write) or at both, CR LF, where the LF ends an empty line. An
+    // empty line holds no tokens and is passed over.
+    const char* lf = find(at, end, '\n');
+    const char* cr = find(at, end, '\r');
+    while (at < end) {
+      const char* stop = lf < cr ? lf : cr;
+      line.append(at, stop);
+      if (stop == end) break;
+      if (!line.empty()) parseLine(line);
+      line.clear();
+      at = stop + 1;
+      if (stop == lf) {
+        lf = find(at, end, '\n');
+      } else {
+        cr = find(at, end, '\r');
+      }
+    }
+    // A short read is the end of the file, with eofbit and failbit set.
+  } while (is);
+  if (!line.empty()) parseLine(line);
 }
 
 void parseLine(std::string& line) {
   // One stream serves every line: building a string stream costs far more
   // than the few tokens of a typical line, and its state is fully reset
-  // here. A NUL ends the line's text, as it would a C string.
+  // here. The line's text is moved into the stream, not copied, and moved
+  // back once its tokens are read, so that a long line is held only once.
   static std::istringstream iss;
   iss.clear();
-  std::size_t nul = line.find('\0');
-  if (nul == std::string::npos) {
-    iss.str(line);
-  } else {
-    iss.str(line.substr(0, nul));
-  }
+  iss.str(std::move(line));
   std::string item;
   while (!iss.eof()) {
     readToken(iss, item);
-    if (item.empty() || item[0] == '%') return;
+    if (item.empty() || item[0] == '%') break;
     processToken(item);
   }
+  line = std::move(iss).str();
 }
