@@ -81,11 +81,27 @@ INSTANTIATE_TEST_SUITE_P(
                           "Stack after add: \n[7 3 ]\n";
                  },
                  2, 0},
+        BadInput{"CrThenLf", [] { return "x\ry\n"; },
+                 [] {
+                   return "Operator: x not supported\n"
+                          "Operator: y not supported\n";
+                 },
+                 0, 0},
         BadInput{"CrlfAndNoFinalNewline",
                  [] { return "10 20 moveto\r\n\r\nshowpage"; },
                  [] { return "Operator: showpage not supported\n"; }, 0, 1},
         BadInput{"ByteOrderMarkCutShort", [] { return "\xEF\xBB"; },
                  [] { return "Operator: \xEF\xBB not supported\n"; }, 0, 0},
+        BadInput{"ByteOrderMarkCutShortBeforeAWord",
+                 [] {
+                   return "\xEF\xBB"
+                          "A";
+                 },
+                 [] {
+                   return "Operator: \xEF\xBB"
+                          "A not supported\n";
+                 },
+                 0, 0},
         BadInput{"TenMegabyteLine", [] { return repeat("1 ", 5000000); },
                  [] { return ""; }, 5000000, 0},
         BadInput{"MegabyteNumberToken",
@@ -110,12 +126,14 @@ INSTANTIATE_TEST_SUITE_P(
                  [] { return repeat(underflowOnce, 100000); }, 0, 0},
         BadInput{
             "UnusualNumbers",
-            [] { return "nan inf 1e400 -0 0x1.8p1 -0X10 1e 0x 0xp3 moveto"; },
+            [] {
+              return "nan NAN inf 1e400 -0 0x1.8p1 -0X10 1e 0x 0xp3 moveto";
+            },
             [] {
               return "Operator: 0x not supported\n"
                      "Operator: 0xp3 not supported\n";
             },
-            5, 1}),
+            6, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BadInputTest, HugeCoordinatesAreDrawnAsGiven) {

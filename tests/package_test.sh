@@ -24,9 +24,10 @@ fail() { echo "FAIL: $*"; failed=1; }
 # Made again a second later, the package is the same bytes: its times come
 # from the changelog, not the clock.
 sleep 1
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/again" >>"$work.log" 2>&1 &&
-  cmp -s "$deb" "$work/again/$(basename "$deb")" ||
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/again" >>"$work.log" 2>&1 ||
+  ! cmp -s "$deb" "$work/again/$(basename "$deb")"; then
   fail "the package made again a second later differs"
+fi
 
 listed=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
 expected=(./usr/bin/psviewer ./usr/share/man/man1/psviewer.1.gz
@@ -48,13 +49,15 @@ for library in libglut libc6; do
 done
 [[ $(dpkg-deb -f "$deb" Section) == graphics ]] || fail "the section is not graphics"
 
-lint=$(mandoc -T lint -W warning "$build/psviewer.1" 2>&1) &&
-  [[ -z $lint ]] || fail "mandoc: ${lint:-exit status}"
+if ! lint=$(mandoc -T lint -W warning "$build/psviewer.1" 2>&1) || [[ -n $lint ]]; then
+  fail "mandoc: ${lint:-exit status}"
+fi
 
 # lintian warns on standard error when run as root; what it finds is on
 # standard output.
-lint=$(lintian -I -E --pedantic "$deb" 2>"$work/lintian.err") && [[ -z $lint ]] ||
+if ! lint=$(lintian -I -E --pedantic "$deb" 2>"$work/lintian.err") || [[ -n $lint ]]; then
   fail "lintian: ${lint:-$(cat "$work/lintian.err")}"
+fi
 
 # Fortify and control-flow protection are built in, yet the check cannot
 # show them: C++ leaves fortify few calls of known size, and the C

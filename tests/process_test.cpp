@@ -157,7 +157,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"pipe.ps\n", "Filename: Can't read file: pipe.ps\n"},
         ExitCase{"socket.ps\n", "Filename: Can't read file: socket.ps\n"},
         ExitCase{"/dev/zero\n", "Filename: Can't read file: /dev/zero\n"},
-        ExitCase{"/dev/urandom\n",
-                 "Filename: Can't read file: /dev/urandom\n"}));
+        ExitCase{"/dev/urandom\n", "Filename: Can't read file: /dev/urandom\n"},
+        // A regular file whose read fails.
+        ExitCase{"/proc/self/mem\n",
+                 "Filename: Can't read file: /proc/self/mem\n"}));
 
 }  // namespace

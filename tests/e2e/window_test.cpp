@@ -310,35 +310,101 @@ INSTANTIATE_TEST_SUITE_P(Windows, WindowExitTest,
                                           testing::ValuesIn(exitCases,
                                                             exitCases + 3)));
 
-// The picture a build shows of a sample page.
-Image pictureOf(const Program& program, const std::string& page) {
-  Viewer viewer(PSVIEWER_EXAMPLES_DIR, program.command);
+// What a build shows of a page in folder: its picture, and its console once
+// the window has been closed.
+struct Shown {
+  Image image;
+  std::string console;
+};
+
+Shown pageShown(const Program& program, const std::string& folder,
+                const std::string& page) {
+  Viewer viewer(folder, program.command);
   viewer.type(page + "\n");
   Window window = waitForWindow(viewerTitle);
   if (!window) return {};
   Image image = waitForPicture(window);
   sendDeleteWindow(window);
   viewer.exitStatus();
-  return image;
+  return {image, viewer.output()};
 }
 
-class PictureTest : public testing::TestWithParam<const char*> {};
+// The number of whole passes, each printing pass, that follow the prompt in
+// out; 0 when out is anything else.
+size_t wholePasses(const std::string& out, const std::string& pass) {
+  std::string prompt = "Filename: ";
+  if (out.compare(0, prompt.size(), prompt) != 0) return 0;
+  if (pass.empty()) return out.size() == prompt.size();
+  size_t count = 0, at = prompt.size();
+  for (; out.compare(at, pass.size(), pass) == 0; at += pass.size()) ++count;
+  return at == out.size() ? count : 0;
+}
 
+// Windows' C library prints a NaN without its sign.
+std::string withoutNanSigns(const std::string& text) {
+  return std::regex_replace(text, std::regex("-nan"), "nan");
+}
+
+// A sample page, or a test page with its console in NAME.out beside it.
+struct Page {
+  const char* folder;
+  std::string name;
+};
+
+std::ostream& operator<<(std::ostream& os, const Page& page) {
+  return os << page.name;
+}
+
+std::vector<Page> casePages() {
+  std::vector<Page> pages;
+  for (const auto& entry : fs::directory_iterator(PSVIEWER_CASES_DIR))
+    if (entry.path().extension() == ".ps")
+      pages.push_back({PSVIEWER_CASES_DIR, entry.path().filename().string()});
+  std::sort(pages.begin(), pages.end(),
+            [](const Page& a, const Page& b) { return a.name < b.name; });
+  return pages;
+}
+
+class PictureTest : public testing::TestWithParam<Page> {};
+
+// Both builds read the page's bytes alike, whatever its line ends, and
+// draw it alike to the pixel.
 TEST_P(PictureTest, TheWindowsBuildShowsWhatTheLinuxBuildShows) {
-  Image expected = pictureOf(linuxBuild, GetParam());
-  Image shown = pictureOf(windowsBuild, GetParam());
-  ASSERT_EQ(expected.width, 540);
-  ASSERT_EQ(shown.width, expected.width);
-  ASSERT_EQ(shown.height, expected.height);
+  const Page& page = GetParam();
+  Shown expected = pageShown(linuxBuild, page.folder, page.name);
+  Shown shown = pageShown(windowsBuild, page.folder, page.name);
+  ASSERT_EQ(expected.image.width, 540);
+  ASSERT_EQ(shown.image.width, expected.image.width);
+  ASSERT_EQ(shown.image.height, expected.image.height);
   size_t differ = 0;
-  for (size_t i = 0; i < shown.pixels.size(); ++i)
-    differ += shown.pixels[i] != expected.pixels[i];
+  for (size_t i = 0; i < shown.image.pixels.size(); ++i)
+    differ += shown.image.pixels[i] != expected.image.pixels[i];
   EXPECT_EQ(differ, 0u) << "pixels differ";
+
+  fs::path out = fs::path(page.folder) / fs::path(page.name).stem();
+  out += ".out";
+  if (!fs::exists(out)) return;
+  std::ifstream in(out, std::ios::binary);
+  std::string pass((std::istreambuf_iterator<char>(in)),
+                   std::istreambuf_iterator<char>());
+  EXPECT_GE(wholePasses(expected.console, pass), 1u) << expected.console;
+  EXPECT_GE(wholePasses(withoutNanSigns(shown.console),
+                        withoutNanSigns(console(windowsBuild, pass))),
+            1u)
+      << shown.console;
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, PictureTest,
-                         testing::Values("sample.ps", "shapes.ps", "star.ps",
-                                         "arithmetic.ps"));
+INSTANTIATE_TEST_SUITE_P(
+    Examples, PictureTest,
+    testing::Values(Page{PSVIEWER_EXAMPLES_DIR, "sample.ps"},
+                    Page{PSVIEWER_EXAMPLES_DIR, "shapes.ps"},
+                    Page{PSVIEWER_EXAMPLES_DIR, "star.ps"},
+                    Page{PSVIEWER_EXAMPLES_DIR, "arithmetic.ps"}));
+
+INSTANTIATE_TEST_SUITE_P(Cases, PictureTest, testing::ValuesIn(casePages()),
+                         [](const auto& info) {
+                           return fs::path(info.param.name).stem().string();
+                         });
 
 // A user of a German Windows, in cmd (code page 850; files are opened by
 // names in code page 1252), types a name with an accent at the prompt, and

@@ -1,7 +1,7 @@
-// Feeds arbitrary bytes, split into lines, to the line and token
-// interpreter and checks what a pass must guarantee for any input: the
-// stack depth and the lines drawn are what the tokens imply, and the
-// console holds only well-formed message lines.
+// Feeds arbitrary bytes to the page reader, as the bytes of a file, and
+// checks what a pass must guarantee for any input: the stack depth and the
+// lines drawn are what the tokens imply, and the console holds only
+// well-formed message lines.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,14 +23,11 @@ void check(bool ok, const char* what, const std::string& detail = "") {
   std::abort();
 }
 
-bool isSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' ||
-         c == '\n';
-}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 // An independent reading of one line: the stack depth and the number of
 // segments its tokens imply, starting from depth.
-void model(const std::string& line, size_t& depth, size_t& segments) {
+void modelLine(const std::string& line, size_t& depth, size_t& segments) {
   std::string text(line.c_str());  // a NUL ends the line's tokens
   size_t at = 0;
   while (true) {
@@ -54,6 +51,22 @@ void model(const std::string& line, size_t& depth, size_t& segments) {
       segments += 100;
     }
   }
+}
+
+// The same for a whole page: a byte order mark at its start is skipped, and
+// a line ends at every CR and every LF.
+void modelPage(std::string page, size_t& depth, size_t& segments) {
+  if (page.compare(0, 3, "\xEF\xBB\xBF") == 0) page.erase(0, 3);
+  std::string line;
+  for (char c : page) {
+    if (c == '\r' || c == '\n') {
+      modelLine(line, depth, segments);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  modelLine(line, depth, segments);
 }
 
 bool isTraceLine(const std::string& line) {
@@ -98,15 +111,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   clearGlCalls();
   std::ostringstream out;
   std::streambuf* saved = std::cout.rdbuf(out.rdbuf());
-  size_t depth = 0, segments = 0;
-  std::istringstream lines(input);
-  std::string line;
-  while (std::getline(lines, line)) {
-    parseLine(line);
-    model(line, depth, segments);
-    check(operandStack.size() == depth, "stack depth", line);
-  }
+  std::istringstream page(input);
+  interpretPage(page);
   std::cout.rdbuf(saved);
+  size_t depth = 0, segments = 0;
+  modelPage(input, depth, segments);
+  check(operandStack.size() == depth, "stack depth");
   check(drawnSegments().size() == segments, "segments drawn");
   checkOutput(out.str());
   return 0;
