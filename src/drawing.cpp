@@ -40,10 +40,8 @@ void startPage() { segmentsQueued = 0; }
 
 void movetoOperator() {
   if (!hasOperands("moveto", 2)) return;
-  double y = operandStack.top();
-  operandStack.pop();
-  double x = operandStack.top();
-  operandStack.pop();
+  double y = pop(operandStack);
+  double x = pop(operandStack);
   drawLine(0, 0, x, y);
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cassert>
+#include <cfloat>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -33,24 +34,30 @@ const std::array<std::pair<std::string_view, Action>, 12> operatorTable = {{
     {"stroke", nullptr},
 }};
 
-// sscanf("%lf") skips white space and then converts only text that begins
-// with a sign, a digit, a point, or the letters of "inf" and "nan". A token
-// starting with any other character can never be a number, so the costly
-// conversion is skipped for operator names such as "moveto" or "stroke".
+// sscanf("%lf") converts only text that begins with a sign, a digit, a
+// point, or the letters of "inf" and "nan" (a token holds no white space
+// for it to skip). A token starting with any other character can never be
+// a number, so the costly conversion is skipped for operator names such as
+// "moveto" or "stroke".
 bool mayBeNumber(const std::string& item) {
   if (item.empty()) return false;
   char c = item[0];
   return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' ||
-         c == 'i' || c == 'I' || c == 'n' || c == 'N' || c == ' ' ||
-         (c >= '\t' && c <= '\r');
+         c == 'i' || c == 'I' || c == 'n' || c == 'N';
 }
+
+// True where double arithmetic is done in double precision, without the
+// extended precision of the x87 unit (32-bit x86 without SSE2).
+const bool exactDoubleArithmetic = FLT_EVAL_METHOD == 0;
 
 // The common case of a number, a plain decimal such as "611.99" or "-12":
 // an optional sign, then digits with at most one point, at most 15 digits in
 // all, and nothing else. Its digits make an integer below 2^53 and its point
 // a power of ten up to 10^15, both exact as doubles, so their quotient is
 // the correctly rounded value of the decimal: exactly what sscanf("%lf")
-// gives, at a fraction of the cost. Anything else is left to sscanf.
+// gives, at a fraction of the cost. Anything else is left to sscanf. With
+// extended precision the quotient would be rounded twice, so there every
+// number goes to sscanf.
 bool readPlainDecimal(const std::string& item, double& val) {
   static const double powersOfTen[] = {1e0,  1e1,  1e2,  1e3, 1e4,  1e5,
                                        1e6,  1e7,  1e8,  1e9, 1e10, 1e11,
@@ -84,7 +91,7 @@ bool readPlainDecimal(const std::string& item, double& val) {
 // start of the token.
 bool readNumber(const std::string& item, double& val) {
   if (!mayBeNumber(item)) return false;
-  if (readPlainDecimal(item, val)) return true;
+  if (exactDoubleArithmetic && readPlainDecimal(item, val)) return true;
   return std::sscanf(item.c_str(), "%lf", &val) == 1;
 }
 
