@@ -26,11 +26,21 @@ if(DPKG_PARSECHANGELOG)
     OUTPUT_VARIABLE release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
     COMMAND_ERROR_IS_FATAL ANY)
   set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackDate.cmake)
+  # A zip keeps its files' times as local times: they are UTC's, wherever
+  # and in whatever time zone it is made.
   file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
     "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
     "  set(ENV{SOURCE_DATE_EPOCH} ${release_epoch})\n"
-    "endif()\n")
+    "endif()\n"
+    "set(ENV{TZ} UTC0)\n")
 endif()
+# The folders that CPack packs are made under the builder's umask, and packed
+# with their modes: under umask 077 they would be 0700. They are set to 0755
+# once installed, so that the package and the zip are the same bytes under
+# any umask. Files take the modes install() gives them, which no umask
+# changes.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/folder-modes.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/same-bytes.cmake)
 file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
 set(CPACK_STRIP_FILES ON)
 

@@ -4,7 +4,8 @@
 # the README, the licence and the changelog), dependencies read off the
 # binary, the section, a manual page that mandoc finds no error or warning
 # in, a package that lintian finds nothing in, a hardened program, and the
-# same bytes when it is made again.
+# same bytes when it is made again, and when it is built again under
+# reprotest.
 # Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER
 set -euo pipefail
 build=$1
@@ -20,6 +21,14 @@ echo "package: $(basename "$deb")"
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
+
+# Built again from the sources, with all that reprotest varies between two
+# builds (the umask, the path, the time and the rest), the package is the
+# same bytes.
+"$(dirname "$0")/reproducible.sh" "$source" \
+  'cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPSVIEWER_TESTS=OFF >/dev/null &&
+   cmake --build build >/dev/null && cd build && cpack -G DEB >/dev/null' \
+  'build/psviewer_*.deb' || fail "the package is not reproducible"
 
 # Made again a second later, the package is the same bytes: its times come
 # from the changelog, not the clock.

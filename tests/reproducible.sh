@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds twice under Debian's reprotest, each time in a copy of the sources
+# that git tracks, and fails unless the artifacts are the same bytes. The
+# second build varies everything reprotest varies by default (build path,
+# time, locales, time zone, umask, environment, home, number of CPUs, host
+# and domain name, kernel version, file order, exec path, ASLR) except:
+# - user_group: it needs a second account, and Debian 12's reprotest runs
+#   it through "sudo -h localhost", which Debian 12's sudo refuses;
+# - fileordering where there is no FUSE or no disorderfs to reorder with.
+# Usage: reproducible.sh SOURCE_FOLDER BUILD_COMMAND ARTIFACT_PATTERN
+set -euo pipefail
+source=$1
+command=$2
+artifacts=$3
+copy=$(mktemp -d "${TMPDIR:-/tmp}/psviewer-reprotest.XXXXXX")
+trap 'rm -rf "$copy"' EXIT
+git -C "$source" ls-files -z | (cd "$source" && tar --null -T - -cf -) |
+  tar -xf - -C "$copy"
+vary=-user_group
+if [[ ! -c /dev/fuse ]] || ! command -v disorderfs >/dev/null; then
+  vary+=,-fileordering
+fi
+log=$copy.log
+if ! (cd "$copy" && reprotest --vary="$vary" -s . "$command" "$artifacts") >"$log" 2>&1; then
+  grep -v '^ ' "$log" | tail -${PSVIEWER_REPROTEST_LINES:-40}
+  echo "reprotest: $artifacts differ between two builds, or a build failed (--vary=$vary)"
+  rm -f "$log"
+  exit 1
+fi
+rm -f "$log"
+echo "reprotest: $artifacts the same with every variation but ${vary//-/}"
