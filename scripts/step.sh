@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that install and build: step LOG COMMAND... runs
 # the command with its input closed and its output added to LOG, and on a
 # failure shows the end of the log and ends the script.
