@@ -6,7 +6,8 @@
 # and domain name, kernel version, file order, exec path, ASLR) except:
 # - user_group: it needs a second account, and Debian 12's reprotest runs
 #   it through "sudo -h localhost", which Debian 12's sudo refuses;
-# - fileordering where there is no FUSE or no disorderfs to reorder with.
+# - fileordering where FUSE is not open to the user (or not there), or no
+#   disorderfs reorders with it.
 # Usage: reproducible.sh SOURCE_FOLDER BUILD_COMMAND ARTIFACT_PATTERN
 set -euo pipefail
 source=$1
@@ -17,7 +18,7 @@ trap 'rm -rf "$copy"' EXIT
 git -C "$source" ls-files -z | (cd "$source" && tar --null -T - -cf -) |
   tar -xf - -C "$copy"
 vary=-user_group
-if [[ ! -c /dev/fuse ]] || ! command -v disorderfs >/dev/null; then
+if [[ ! -r /dev/fuse || ! -w /dev/fuse ]] || ! command -v disorderfs >/dev/null; then
   vary+=,-fileordering
 fi
 log=$copy.log
