@@ -92,6 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
                  [] { return "Operator: showpage not supported\n"; }, 0, 1},
         BadInput{"ByteOrderMarkCutShort", [] { return "\xEF\xBB"; },
                  [] { return "Operator: \xEF\xBB not supported\n"; }, 0, 0},
+        // The page is read in blocks of 64 KiB: only the first begins the
+        // file.
+        BadInput{"ByteOrderMarkAtTheStartOfTheSecondBlock",
+                 [] { return std::string(1 << 16, ' ') + "\xEF\xBB\xBFx"; },
+                 [] { return "Operator: \xEF\xBB\xBFx not supported\n"; }, 0,
+                 0},
         BadInput{"ByteOrderMarkCutShortBeforeAWord",
                  [] {
                    return "\xEF\xBB"
