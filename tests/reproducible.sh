@@ -23,7 +23,7 @@ if [[ ! -r /dev/fuse || ! -w /dev/fuse ]] || ! command -v disorderfs >/dev/null;
 fi
 log=$copy.log
 if ! (cd "$copy" && reprotest --vary="$vary" -s . "$command" "$artifacts") >"$log" 2>&1; then
-  grep -v '^ ' "$log" | tail -${PSVIEWER_REPROTEST_LINES:-40}
+  grep -v "^ " "$log" | tail -40
   echo "reprotest: $artifacts differ between two builds, or a build failed (--vary=$vary)"
   rm -f "$log"
   exit 1
