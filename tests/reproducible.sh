@@ -7,7 +7,9 @@
 # - user_group: it needs a second account, and Debian 12's reprotest runs
 #   it through "sudo -h localhost", which Debian 12's sudo refuses;
 # - fileordering where FUSE is not open to the user (or not there), or no
-#   disorderfs reorders with it.
+#   disorderfs reorders with it;
+# - domain_host where the user may not make a user namespace to change the
+#   host name in (as a user may not inside a chroot).
 # Usage: reproducible.sh SOURCE_FOLDER BUILD_COMMAND ARTIFACT_PATTERN
 set -euo pipefail
 source=$1
@@ -20,6 +22,9 @@ git -C "$source" ls-files -z | (cd "$source" && tar --null -T - -cf -) |
 vary=-user_group
 if [[ ! -r /dev/fuse || ! -w /dev/fuse ]] || ! command -v disorderfs >/dev/null; then
   vary+=,-fileordering
+fi
+if ! unshare -r --uts true 2>/dev/null; then
+  vary+=,-domain_host
 fi
 log=$copy.log
 if ! (cd "$copy" && reprotest --vary="$vary" -s . "$command" "$artifacts") >"$log" 2>&1; then
