@@ -1,6 +1,7 @@
 #include "drawing.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "interpreter.h"
 #include "opengl.h"
@@ -47,7 +48,7 @@ void movetoOperator() {
 
 void arcOperator() { drawArc(300, 400, 75, 0, 360); }
 
-double degToRad(double d) { return 3.141592653589793 * d / 180; }
+double degToRad(double d) { return std::numbers::pi * d / 180; }
 
 void pointOnCircle(double cx, double cy, double r, double angle, double& x,
                    double& y) {
