@@ -122,7 +122,9 @@ void interpretPage(std::istream& is) {
     first = false;
     // A line ends at LF, at CR (as classic Mac OS editors and PostScript
     // drivers write) or at both, CR LF, where the LF ends an empty line. An
-    // empty line holds no tokens and is passed over.
+    // empty line holds no tokens and is passed over. The next LF and the
+    // next CR are each looked for again only once a line has ended at
+    // them, so that a block is scanned once, whichever ends its lines.
     const char* lf = find(at, end, '\n');
     const char* cr = find(at, end, '\r');
     while (at < end) {
