@@ -3,9 +3,11 @@
 #include <array>
 #include <cassert>
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -126,13 +128,30 @@ void processToken(const std::string& item) {
   std::cout << "Operator: " << item << " not supported" << std::endl;
 }
 
+namespace {
+
+// IEEE arithmetic leaves the sign of a NaN open, and machines differ: of
+// two NaNs, x86-64 keeps the first operand's and arm64 the one its compiler
+// names first, and inf + -inf is -nan on x86-64 and nan on arm64. The sum
+// takes x86-64's answer everywhere, so that every build prints the same
+// trace.
+double sumOf(double b, double a) {
+  double sum = b + a;
+  if (!std::isnan(sum)) return sum;
+  if (std::isnan(b)) return b;
+  if (std::isnan(a)) return a;
+  return -std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace
+
 void addOperator() {
   std::cout << "Stack before add: " << std::endl;
   printStack(operandStack);
   if (!hasOperands("add", 2)) return;
   double a = pop(operandStack);
   double b = pop(operandStack);
-  operandStack.push(b + a);
+  operandStack.push(sumOf(b, a));
   std::cout << "Stack after add: " << std::endl;
   printStack(operandStack);
 }
