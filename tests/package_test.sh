@@ -5,11 +5,14 @@
 # binary, the section, a manual page that mandoc finds no error or warning
 # in, a package that lintian finds nothing in, a hardened program, and the
 # same bytes when it is made again, and when it is built again under
-# reprotest.
-# Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER
+# reprotest, configured with the options given (a cross-build's toolchain).
+# Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER [CMAKE-OPTION...]
+# with CXX and OBJDUMP set to the build's compiler and objdump.
 set -euo pipefail
 build=$1
 source=$2
+options=$(printf ' %q' "${@:3}")
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 work="$build/package-test"
 rm -rf "$work"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work.log" 2>&1 ||
@@ -26,8 +29,8 @@ fail() { echo "FAIL: $*"; failed=1; }
 # builds (the umask, the path, the time and the rest), the package is the
 # same bytes.
 "$(dirname "$0")/reproducible.sh" "$source" \
-  'cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPSVIEWER_TESTS=OFF >/dev/null &&
-   cmake --build build >/dev/null && cd build && cpack -G DEB >/dev/null' \
+  "cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPSVIEWER_TESTS=OFF$options >/dev/null &&
+   cmake --build build >/dev/null && cd build && cpack -G DEB >/dev/null" \
   'build/psviewer_*.deb' || fail "the package is not reproducible"
 
 # Made again a second later, the package is the same bytes: its times come
@@ -71,16 +74,34 @@ fi
 # Fortify and control-flow protection are built in, yet the check cannot
 # show them: C++ leaves fortify few calls of known size, and the C
 # runtime's start files carry no CET note. The other four it can show.
-# Branch protection is arm64's, and built in there; newer checks ask for it
+# Branch protection is arm64's, and checked below; newer checks ask for it
 # on every architecture.
 checks=(--nofortify --nocfprotection)
-if [[ $(dpkg --print-architecture) != arm64 &&
-  $(hardening-check --help 2>&1) == *--nobranchprotection* ]]; then
+if [[ $(hardening-check --help 2>&1) == *--nobranchprotection* ]]; then
   checks+=(--nobranchprotection)
 fi
 dpkg-deb -x "$deb" "$work/root"
-hardening=$(hardening-check "${checks[@]}" "$work/root/usr/bin/psviewer") ||
+program=$work/root/usr/bin/psviewer
+hardening=$(hardening-check "${checks[@]}" "$program") ||
   fail "hardening-check: $hardening"
+
+# On arm64 the program signs its return addresses (PAC). It marks itself for
+# branch target identification (BTI) only where the C runtime's start
+# files, linked in with it, are marked too; the kernel turns BTI on for a
+# program so marked, and for no other.
+if [[ $(dpkg-deb -f "$deb" Architecture) == arm64 ]]; then
+  signs=$("$OBJDUMP" -d "$program" | grep -c $'\tpaciasp' || true)
+  [[ $signs -gt 0 ]] || fail "the arm64 program signs no return address (no paciasp)"
+  sysroot=$(cache CMAKE_SYSROOT)
+  start=$("$CXX" ${sysroot:+--sysroot="$sysroot"} \
+    -print-file-name=Scrt1.o)
+  bti() { readelf -n "$1" | grep -q 'AArch64 feature: BTI'; }
+  if bti "$start" && ! bti "$program"; then
+    fail "the start files are marked for BTI, the program is not"
+  fi
+  bti "$program" && marked=yes || marked="no (nor is $(basename "$start"))"
+  echo "package: arm64 program: PAC in $signs functions; marked for BTI: $marked"
+fi
 
 [[ $failed -eq 0 ]] && echo "package: all checks passed"
 exit "$failed"

@@ -44,7 +44,8 @@ ViewerRun runViewer(const std::string& input, const fs::path& folder) {
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&files, 2, err.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const char* argv[] = {"timeout", "20", PSVIEWER_STANDIN, nullptr};
+  const char* argv[] = {"timeout", "20", PSVIEWER_EMULATOR PSVIEWER_STANDIN,
+                        nullptr};
   pid_t pid;
   int status = -1;
   if (posix_spawnp(&pid, "timeout", &files, nullptr, const_cast<char**>(argv),

@@ -41,8 +41,14 @@ int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
+int slowdown() {
+  return std::getenv("PSVIEWER_LAUNCHER") || std::getenv("PSVIEWER_EMULATED")
+             ? 8
+             : 1;
+}
+
 std::chrono::seconds waitLimit() {
-  return std::chrono::seconds(std::getenv("PSVIEWER_LAUNCHER") ? 120 : 15);
+  return std::chrono::seconds(15) * slowdown();
 }
 
 XServer::XServer() {
@@ -165,7 +171,7 @@ std::string Viewer::outputOnceQuiet() {
   Clock::time_point deadline = Clock::now() + waitLimit();
   Clock::time_point changed = Clock::now();
   size_t size = output().size();
-  while (Clock::now() - changed < std::chrono::seconds(1) &&
+  while (Clock::now() - changed < std::chrono::seconds(1) * slowdown() &&
          Clock::now() < deadline) {
     shortWait();
     if (output().size() != size) {

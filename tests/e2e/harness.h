@@ -15,8 +15,11 @@
 
 using Clock = std::chrono::steady_clock;
 
-// How long any one wait may take: 15 seconds, or 120 when the viewer runs
-// under a launcher such as valgrind (PSVIEWER_LAUNCHER, a command prefix).
+// How many times longer than natively the viewer may take: 8 when it runs
+// under a launcher such as valgrind (PSVIEWER_LAUNCHER, a command prefix) or
+// under an emulator such as qemu-user (PSVIEWER_EMULATED set), 1 otherwise.
+int slowdown();
+// How long any one wait may take: 15 seconds times the slowdown.
 std::chrono::seconds waitLimit();
 
 // A private X server on a display number it picks itself.
@@ -46,8 +49,9 @@ struct Viewer {
                          std::chrono::seconds limit = waitLimit());
   // The same, until the output is at least length long.
   std::string outputOnceAtLeast(size_t length);
-  // Waits until nothing new has been printed for a second, so that every
-  // redraw already asked for has run, and returns all of the output.
+  // Waits until nothing new has been printed for a second (times the
+  // slowdown), so that every redraw already asked for has run, and returns
+  // all of the output.
   std::string outputOnceQuiet();
   std::string output();  // what it has printed so far
   // Waits for the process to end; its exit status, or -1 on a signal or

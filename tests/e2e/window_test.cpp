@@ -1,6 +1,7 @@
 // End-to-end tests: the real program, linked with freeglut and Mesa, in a
 // real X server, checked by what a user sees and reads. The Windows build,
-// where there is one, runs the same tests under Wine.
+// where there is one, runs the same tests under Wine, and the arm64 build
+// under qemu-user.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,16 +24,22 @@ struct Program {
   const char* name;
   std::vector<std::string> command;  // none: build/psviewer
   const char* lineEnd;               // what its console ends a line with
+  bool nanSigns;                     // whether it prints "-nan"
 };
 
 std::ostream& operator<<(std::ostream& os, const Program& program) {
   return os << program.name;
 }
 
-const Program linuxBuild{"Linux", {}, "\n"};
+// Windows' C library prints a NaN without its sign.
+const Program linuxBuild{"Linux", {}, "\n", true};
 #ifdef PSVIEWER_WINDOWS_PROGRAM
 const Program windowsBuild{
-    "Windows", {PSVIEWER_WINE, PSVIEWER_WINDOWS_PROGRAM}, "\r\n"};
+    "Windows", {PSVIEWER_WINE, PSVIEWER_WINDOWS_PROGRAM}, "\r\n", false};
+#endif
+#ifdef PSVIEWER_ARM64_PROGRAM
+const Program arm64Build{
+    "Arm64", {PSVIEWER_ARM64_EMULATOR PSVIEWER_ARM64_PROGRAM}, "\n", true};
 #endif
 
 // The console text as the program writes it.
@@ -309,6 +316,13 @@ INSTANTIATE_TEST_SUITE_P(Windows, WindowExitTest,
                          testing::Combine(testing::Values(windowsBuild),
                                           testing::ValuesIn(exitCases,
                                                             exitCases + 3)));
+#endif
+#ifdef PSVIEWER_ARM64_PROGRAM
+INSTANTIATE_TEST_SUITE_P(Arm64, WindowTest, testing::Values(arm64Build));
+INSTANTIATE_TEST_SUITE_P(Arm64, WindowExitTest,
+                         testing::Combine(testing::Values(arm64Build),
+                                          testing::ValuesIn(exitCases)));
+#endif
 
 // What a build shows of a page in folder: its picture, and its console once
 // the window has been closed.
@@ -340,7 +354,6 @@ size_t wholePasses(const std::string& out, const std::string& pass) {
   return at == out.size() ? count : 0;
 }
 
-// Windows' C library prints a NaN without its sign.
 std::string withoutNanSigns(const std::string& text) {
   return std::regex_replace(text, std::regex("-nan"), "nan");
 }
@@ -355,24 +368,37 @@ std::ostream& operator<<(std::ostream& os, const Page& page) {
   return os << page.name;
 }
 
-std::vector<Page> casePages() {
+// The sample pages and every test page.
+std::vector<Page> pictured() {
   std::vector<Page> pages;
+  for (const char* sample :
+       {"arithmetic.ps", "sample.ps", "shapes.ps", "star.ps"})
+    pages.push_back({PSVIEWER_EXAMPLES_DIR, sample});
   for (const auto& entry : fs::directory_iterator(PSVIEWER_CASES_DIR))
     if (entry.path().extension() == ".ps")
       pages.push_back({PSVIEWER_CASES_DIR, entry.path().filename().string()});
-  std::sort(pages.begin(), pages.end(),
+  std::sort(pages.begin() + 4, pages.end(),
             [](const Page& a, const Page& b) { return a.name < b.name; });
   return pages;
 }
 
-class PictureTest : public testing::TestWithParam<Page> {};
+class PictureTest : public testing::TestWithParam<std::tuple<Program, Page>> {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(PictureTest);
 
-// Both builds read the page's bytes alike, whatever its line ends, and
-// draw it alike to the pixel.
-TEST_P(PictureTest, TheWindowsBuildShowsWhatTheLinuxBuildShows) {
-  const Page& page = GetParam();
+std::string pictureName(
+    const testing::TestParamInfo<PictureTest::ParamType>& info) {
+  const Page& page = std::get<1>(info.param);
+  std::string stem = fs::path(page.name).stem().string();
+  return page.folder == std::string(PSVIEWER_EXAMPLES_DIR) ? "example_" + stem
+                                                           : stem;
+}
+
+// Another build reads the page's bytes as this one does, whatever its line
+// ends, and draws it alike to the pixel.
+TEST_P(PictureTest, ShowsWhatTheLinuxBuildShows) {
+  const auto& [program, page] = GetParam();
   Shown expected = pageShown(linuxBuild, page.folder, page.name);
-  Shown shown = pageShown(windowsBuild, page.folder, page.name);
+  Shown shown = pageShown(program, page.folder, page.name);
   ASSERT_EQ(expected.image.width, 540);
   ASSERT_EQ(shown.image.width, expected.image.width);
   ASSERT_EQ(shown.image.height, expected.image.height);
@@ -388,23 +414,29 @@ TEST_P(PictureTest, TheWindowsBuildShowsWhatTheLinuxBuildShows) {
   std::string pass((std::istreambuf_iterator<char>(in)),
                    std::istreambuf_iterator<char>());
   EXPECT_GE(wholePasses(expected.console, pass), 1u) << expected.console;
-  EXPECT_GE(wholePasses(withoutNanSigns(shown.console),
-                        withoutNanSigns(console(windowsBuild, pass))),
-            1u)
-      << shown.console;
+  pass = console(program, pass);
+  std::string printed = shown.console;
+  if (!program.nanSigns) {
+    pass = withoutNanSigns(pass);
+    printed = withoutNanSigns(printed);
+  }
+  EXPECT_GE(wholePasses(printed, pass), 1u) << shown.console;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, PictureTest,
-    testing::Values(Page{PSVIEWER_EXAMPLES_DIR, "sample.ps"},
-                    Page{PSVIEWER_EXAMPLES_DIR, "shapes.ps"},
-                    Page{PSVIEWER_EXAMPLES_DIR, "star.ps"},
-                    Page{PSVIEWER_EXAMPLES_DIR, "arithmetic.ps"}));
+#ifdef PSVIEWER_WINDOWS_PROGRAM
+INSTANTIATE_TEST_SUITE_P(Windows, PictureTest,
+                         testing::Combine(testing::Values(windowsBuild),
+                                          testing::ValuesIn(pictured())),
+                         pictureName);
+#endif
+#ifdef PSVIEWER_ARM64_PROGRAM
+INSTANTIATE_TEST_SUITE_P(Arm64, PictureTest,
+                         testing::Combine(testing::Values(arm64Build),
+                                          testing::ValuesIn(pictured())),
+                         pictureName);
+#endif
 
-INSTANTIATE_TEST_SUITE_P(Cases, PictureTest, testing::ValuesIn(casePages()),
-                         [](const auto& info) {
-                           return fs::path(info.param.name).stem().string();
-                         });
+#ifdef PSVIEWER_WINDOWS_PROGRAM
 
 // A user of a German Windows, in cmd (code page 850; files are opened by
 // names in code page 1252), types a name with an accent at the prompt, and
