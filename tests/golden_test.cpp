@@ -7,23 +7,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "gl_standin.h"
+#include "read_file.h"
 #include "test_support.h"
 #include "viewer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << in.rdbuf();
-  return contents.str();
-}
 
 std::string segmentLines() {
   std::string out;

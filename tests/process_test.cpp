@@ -12,7 +12,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "read_file.h"
 
 namespace fs = std::filesystem;
 
@@ -22,13 +23,6 @@ struct ViewerRun {
   std::string out, err;
   int status;
 };
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << in.rdbuf();
-  return contents.str();
-}
 
 // Runs the program in folder with input on its standard input. No shell
 // is involved, so any path works, whatever characters the clone's has.

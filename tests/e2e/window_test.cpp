@@ -13,6 +13,7 @@
 #include <regex>
 #include <thread>
 
+#include "../read_file.h"
 #include "harness.h"
 
 namespace fs = std::filesystem;
@@ -412,9 +413,7 @@ TEST_P(PictureTest, ShowsWhatTheLinuxBuildShows) {
   fs::path out = fs::path(page.folder) / fs::path(page.name).stem();
   out += ".out";
   if (!fs::exists(out)) return;
-  std::ifstream in(out, std::ios::binary);
-  std::string pass((std::istreambuf_iterator<char>(in)),
-                   std::istreambuf_iterator<char>());
+  std::string pass = readFile(out);
   EXPECT_GE(wholePasses(expected.console, pass), 1u) << expected.console;
   pass = console(program, pass);
   std::string printed = shown.console;
