@@ -60,7 +60,7 @@ if(PSVIEWER_HARDEN)
   # compiler then links the library that implements it.
   set(compile_flags -D_GLIBCXX_ASSERTIONS -fstack-clash-protection
                     -fcf-protection=full)
-  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
+  if(PSVIEWER_ARM64)
     list(APPEND compile_flags -mbranch-protection=standard)
   endif()
   set(optimised_flags)

@@ -117,8 +117,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Cross-built for arm64 (scripts/arm64), the package is arm64's, and its
 # dependencies are read off the libraries in CMAKE_SYSROOT, through the dpkg
 # database that the folder holds for the packages unpacked into it.
-if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64"
-   AND CPACK_PROJECT_CONFIG_FILE)
+if(CMAKE_CROSSCOMPILING AND PSVIEWER_ARM64 AND CPACK_PROJECT_CONFIG_FILE)
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
       ${CMAKE_SYSROOT}/usr/lib/aarch64-linux-gnu)
