@@ -7,12 +7,12 @@
 # same bytes when it is made again, and when it is built again under
 # reprotest, configured with the options given (a cross-build's toolchain).
 # Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER [CMAKE-OPTION...]
-# with CXX and OBJDUMP set to the build's compiler and objdump.
+# with CXX, OBJDUMP and SYSROOT set to the build's compiler, its objdump
+# and its CMAKE_SYSROOT (empty where it has none).
 set -euo pipefail
 build=$1
 source=$2
 options=$(printf ' %q' "${@:3}")
-cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 work="$build/package-test"
 rm -rf "$work"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work.log" 2>&1 ||
@@ -92,9 +92,7 @@ hardening=$(hardening-check "${checks[@]}" "$program") ||
 if [[ $(dpkg-deb -f "$deb" Architecture) == arm64 ]]; then
   signs=$("$OBJDUMP" -d "$program" | grep -c $'\tpaciasp' || true)
   [[ $signs -gt 0 ]] || fail "the arm64 program signs no return address (no paciasp)"
-  sysroot=$(cache CMAKE_SYSROOT)
-  start=$("$CXX" ${sysroot:+--sysroot="$sysroot"} \
-    -print-file-name=Scrt1.o)
+  start=$("$CXX" ${SYSROOT:+--sysroot="$SYSROOT"} -print-file-name=Scrt1.o)
   bti() { readelf -n "$1" | grep -q 'AArch64 feature: BTI'; }
   if bti "$start" && ! bti "$program"; then
     fail "the start files are marked for BTI, the program is not"
