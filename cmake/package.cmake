@@ -16,23 +16,48 @@ endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS docs/changelog)
 
 # The packages are reproducible: their files' and archives' times are
-# SOURCE_DATE_EPOCH, which CPack honours. Where the builder sets none, it is
-# the date of the changelog's top entry, as in Debian's own package builds.
-find_program(DPKG_PARSECHANGELOG dpkg-parsechangelog)
-if(DPKG_PARSECHANGELOG)
-  execute_process(
-    COMMAND ${DPKG_PARSECHANGELOG} -l ${PROJECT_SOURCE_DIR}/docs/changelog
-            -S Timestamp
-    OUTPUT_VARIABLE release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
-    COMMAND_ERROR_IS_FATAL ANY)
-  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackDate.cmake)
-  # A zip keeps its files' times as local times: they are UTC's, wherever
-  # and in whatever time zone it is made.
-  file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
-    "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
-    "  set(ENV{SOURCE_DATE_EPOCH} ${release_epoch})\n"
-    "endif()\n"
-    "set(ENV{TZ} UTC0)\n")
+# SOURCE_DATE_EPOCH, which CPack and the MinGW linker honour. Where the
+# builder sets none, it is the date of the changelog's top entry, as in
+# Debian's own package builds; the manual page is dated by it too. Its
+# trailer line ends in an RFC 5322 date, "Mon, 07 Dec 2026 19:30:00 +0000".
+file(STRINGS docs/changelog trailer REGEX "^ -- " LIMIT_COUNT 1)
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+if(NOT trailer MATCHES
+   " ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) ([0-9]+):([0-9]+):([0-9]+) ([-+])([0-9][0-9])([0-9][0-9])$")
+  message(FATAL_ERROR "docs/changelog's top entry has no date: ${trailer}")
+endif()
+set(day ${CMAKE_MATCH_1})
+list(FIND months ${CMAKE_MATCH_2} month)
+math(EXPR month "${month} + 1")
+set(year ${CMAKE_MATCH_3})
+# Days since 1970-01-01 of a proleptic Gregorian date, counted in years
+# that start on 1 March, so that a leap day ends its year.
+set(y ${year})
+set(m ${month})
+if(month LESS_EQUAL 2)
+  math(EXPR y "${year} - 1")
+  math(EXPR m "${month} + 12")
+endif()
+math(EXPR days "365 * ${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + (153 * (${m} - 3) + 2) / 5 + ${day} - 1 - 719468")
+math(EXPR release_epoch "${days} * 86400 + ${CMAKE_MATCH_4} * 3600 + ${CMAKE_MATCH_5} * 60 + ${CMAKE_MATCH_6} - (${CMAKE_MATCH_7}1) * (${CMAKE_MATCH_8} * 3600 + ${CMAKE_MATCH_9} * 60)")
+math(EXPR release_date "${year} * 10000 + ${month} * 100 + ${day}")
+string(REGEX REPLACE "^(....)(..)(..)$" "\\1-\\2-\\3" release_date ${release_date})
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(release_epoch $ENV{SOURCE_DATE_EPOCH})
+endif()
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackDate.cmake)
+# A zip keeps its files' times as local times: they are UTC's, wherever
+# and in whatever time zone it is made.
+file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
+  "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
+  "  set(ENV{SOURCE_DATE_EPOCH} ${release_epoch})\n"
+  "endif()\n"
+  "set(ENV{TZ} UTC0)\n")
+# A Windows program carries its link time; MinGW's linker takes it from
+# SOURCE_DATE_EPOCH.
+if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set_property(TARGET psviewer PROPERTY CXX_LINKER_LAUNCHER
+               ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${release_epoch})
 endif()
 # The folders that CPack packs are made under the builder's umask, and packed
 # with their modes: under umask 077 they would be 0700. They are set to 0755
