@@ -5,14 +5,14 @@
 # binary, the section, a manual page that mandoc finds no error or warning
 # in, a package that lintian finds nothing in, a hardened program, and the
 # same bytes when it is made again, and when it is built again under
-# reprotest, configured with the options given (a cross-build's toolchain).
-# Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER [CMAKE-OPTION...]
+# reprotest, configured with the CMake preset and the options given.
+# Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER PRESET [CMAKE-OPTION...]
 # with CXX, OBJDUMP and SYSROOT set to the build's compiler, its objdump
 # and its CMAKE_SYSROOT (empty where it has none).
 set -euo pipefail
 build=$1
 source=$2
-options=$(printf ' %q' "${@:3}")
+configure=$(printf ' %q' "$3" "${@:4}")
 work="$build/package-test"
 rm -rf "$work"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work.log" 2>&1 ||
@@ -29,7 +29,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 # builds (the umask, the path, the time and the rest), the package is the
 # same bytes.
 "$(dirname "$0")/reproducible.sh" "$source" \
-  "cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPSVIEWER_TESTS=OFF$options >/dev/null &&
+  "cmake --preset$configure -B build >/dev/null &&
    cmake --build build >/dev/null && cd build && cpack -G DEB >/dev/null" \
   'build/psviewer_*.deb' || fail "the package is not reproducible"
 

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds twice under Debian's reprotest, each time in a copy of the sources
-# that git tracks, and fails unless the artifacts are the same bytes. The
-# second build varies everything reprotest varies by default (build path,
-# time, locales, time zone, umask, environment, home, number of CPUs, host
-# and domain name, kernel version, file order, exec path, ASLR) except:
+# Builds twice under Debian's reprotest, each time in a copy of the sources,
+# and fails unless the artifacts are the same bytes. In a git work tree the
+# copy holds what git tracks and the new files it does not ignore; in a tree
+# unpacked from a release tarball (git archive), every file but the build
+# folders. The second build varies everything reprotest varies by default
+# (build path, time, locales, time zone, umask, environment, home, number of
+# CPUs, host and domain name, kernel version, file order, exec path, ASLR)
+# except:
 # - user_group: it needs a second account, and Debian 12's reprotest runs
 #   it through "sudo -h localhost", which Debian 12's sudo refuses;
 # - fileordering where FUSE is not open to the user (or not there), or no
@@ -17,7 +20,15 @@ command=$2
 artifacts=$3
 copy=$(mktemp -d "${TMPDIR:-/tmp}/psviewer-reprotest.XXXXXX")
 trap 'rm -rf "$copy"' EXIT
-git -C "$source" ls-files -z | (cd "$source" && tar --null -T - -cf -) |
+sources() {
+  if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git -C "$source" ls-files -z --cached --others --exclude-standard
+  else
+    (cd "$source" && find . -path './build*' -prune -o \( -type f -o -type l \) -print0)
+  fi
+}
+# A file that git tracks but that was deleted is left out.
+sources | (cd "$source" && tar --null --ignore-failed-read -T - -cf - 2>/dev/null) |
   tar -xf - -C "$copy"
 vary=-user_group
 if [[ ! -r /dev/fuse || ! -w /dev/fuse ]] || ! command -v disorderfs >/dev/null; then
