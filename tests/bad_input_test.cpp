@@ -92,6 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
                  [] { return "Operator: showpage not supported\n"; }, 0, 1},
         BadInput{"ByteOrderMarkCutShort", [] { return "\xEF\xBB"; },
                  [] { return "Operator: \xEF\xBB not supported\n"; }, 0, 0},
+        BadInput{"OnlyAByteOrderMark", [] { return "\xEF\xBB\xBF"; },
+                 [] { return ""; }, 0, 0},
+        // The line end is the first byte of the second 64 KiB block.
+        BadInput{"LfStartsTheSecondBlock",
+                 [] { return std::string(65535, ' ') + "%\nx"; },
+                 [] { return "Operator: x not supported\n"; }, 0, 0},
+        BadInput{"CrStartsTheSecondBlock",
+                 [] { return std::string(65535, ' ') + "%\rx"; },
+                 [] { return "Operator: x not supported\n"; }, 0, 0},
         // The page is read in blocks of 64 KiB: only the first begins the
         // file.
         BadInput{"ByteOrderMarkAtTheStartOfTheSecondBlock",
@@ -165,6 +174,11 @@ TEST(RedrawTest, AFileThatGrowsOrShrinksIsReadAfresh) {
   EXPECT_EQ(captureOutput(display), "");
   EXPECT_EQ(operandStack.size(), 1u);
   EXPECT_TRUE(drawnSegments().empty());
+  // Nothing of the longer page before is read again.
+  writeTempFile("page.ps", "\xEF\xBB\xBF");
+  EXPECT_EQ(captureOutput(display), "");
+  writeTempFile("page.ps", "\xEF\xBB");
+  EXPECT_EQ(captureOutput(display), "Operator: \xEF\xBB not supported\n");
 }
 
 TEST(RedrawTest, AFileThatDisappearsEndsTheProgramAtTheNextRedraw) {
