@@ -89,12 +89,42 @@ bool readPlainDecimal(const std::string& item, double& val) {
   return true;
 }
 
+bool isDigit(char c, bool hex) {
+  return (c >= '0' && c <= '9') ||
+         (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+}
+
+// The length of the token's start that sscanf("%lf") is to convert: all of
+// it, but where the digits end in an exponent mark (e, or p after 0x) that
+// no digit follows, as in "1e", "5E+" or "0x1.8p", the start before the
+// mark. glibc and Windows' C library read such a token's digits alone;
+// Emscripten's reads no number at all, and every platform is to read the
+// same.
+std::size_t withoutBareExponent(const std::string& item) {
+  std::size_t i = 0;
+  std::size_t end = item.size();
+  if (i < end && (item[i] == '+' || item[i] == '-')) ++i;
+  bool hex = end - i >= 2 && item[i] == '0' && (item[i + 1] | 0x20) == 'x';
+  if (hex) i += 2;
+  while (i < end && (item[i] == '.' || isDigit(item[i], hex))) ++i;
+  if (i == end || (item[i] | 0x20) != (hex ? 'p' : 'e')) return end;
+  std::size_t mark = i++;
+  if (i < end && (item[i] == '+' || item[i] == '-')) ++i;
+  return i < end && isDigit(item[i], false) ? end : mark;
+}
+
 // The number test: true, with the value, when sscanf("%lf") converts the
-// start of the token.
+// start of the token. A NaN keeps the sign it is written with, which not
+// every C library's sscanf does.
 bool readNumber(const std::string& item, double& val) {
   if (!mayBeNumber(item)) return false;
   if (exactDoubleArithmetic && readPlainDecimal(item, val)) return true;
-  return std::sscanf(item.c_str(), "%lf", &val) == 1;
+  std::size_t length = withoutBareExponent(item);
+  bool read = length == item.size()
+                  ? std::sscanf(item.c_str(), "%lf", &val) == 1
+                  : std::sscanf(item.substr(0, length).c_str(), "%lf", &val) == 1;
+  if (read && std::isnan(val)) val = std::copysign(val, item[0] == '-' ? -1 : 1);
+  return read;
 }
 
 }  // namespace
