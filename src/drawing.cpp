@@ -24,12 +24,39 @@ const float arcStep = 3.6F;
 const int segmentsPerFinish = 4096;
 int segmentsQueued = 0;
 
-void drawLine(double x0, double y0, double x1, double y1) {
+#ifdef __EMSCRIPTEN__
+// In a browser, glBegin and glEnd are Emscripten's emulation over WebGL, in
+// which every pair costs a draw call: a page's segments share one GL_LINES
+// primitive up to each wait, which draws the same pixels, each segment being
+// a primitive of its own. WebGL takes floats, as Mesa makes of doubles.
+bool linesBegun = false;
+
+void drawVertices(double x0, double y0, double x1, double y1) {
+  if (!linesBegun) glBegin(GL_LINES);
+  linesBegun = true;
+  glVertex2f(float(x0), float(y0));
+  glVertex2f(float(x1), float(y1));
+}
+
+void endLines() {
+  if (linesBegun) glEnd();
+  linesBegun = false;
+}
+#else
+void drawVertices(double x0, double y0, double x1, double y1) {
   glBegin(GL_LINES);
   glVertex2d(x0, y0);
   glVertex2d(x1, y1);
   glEnd();
+}
+
+void endLines() {}
+#endif
+
+void drawLine(double x0, double y0, double x1, double y1) {
+  drawVertices(x0, y0, x1, y1);
   if (++segmentsQueued == segmentsPerFinish) {
+    endLines();
     glFinish();
     segmentsQueued = 0;
   }
@@ -38,6 +65,8 @@ void drawLine(double x0, double y0, double x1, double y1) {
 }  // namespace
 
 void startPage() { segmentsQueued = 0; }
+
+void endPage() { endLines(); }
 
 void movetoOperator() {
   if (!hasOperands("moveto", 2)) return;

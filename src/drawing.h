@@ -7,6 +7,10 @@
 // once it has cleared the page.
 void startPage();
 
+// Ends the page's drawing; the redraw pass calls it before it shows the
+// frame.
+void endPage();
+
 // The action of "moveto": takes y and then x from the operand stack and
 // draws a line from the page origin to (x, y).
 void movetoOperator();

@@ -100,6 +100,7 @@ void display() {
   if (!is.good()) failOnFile("Can't find file: ");
   interpretPage(is);
   is.close();
+  endPage();
   glutSwapBuffers();
 }
 
