@@ -47,8 +47,9 @@ endif()
 # builds its packages: bounds-checked library calls and containers, a stack
 # guard, control-flow protection (branch protection on arm64), and a
 # position-independent program whose relocations are read-only once it has
-# started.
-if(PSVIEWER_HARDEN)
+# started. WebAssembly has no such flags: its program cannot reach beyond
+# its own memory, nor jump to other than its functions.
+if(PSVIEWER_HARDEN AND NOT EMSCRIPTEN)
   include(CheckLinkerFlag)
   include(CheckPIESupported)
   check_pie_supported()

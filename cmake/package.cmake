@@ -69,6 +69,15 @@ set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/same-bytes.cmake)
 file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
 set(CPACK_STRIP_FILES ON)
 
+if(EMSCRIPTEN)
+  # The web page is a folder to put on any web server.
+  install(DIRECTORY ${site}/ DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
+  set(CPACK_SYSTEM_NAME web)
+  set(CPACK_GENERATOR ZIP)
+  include(CPack)
+  return()
+endif()
 if(WIN32)
   # A Windows user unpacks one folder: the program beside its documents.
   install(TARGETS psviewer RUNTIME DESTINATION .)
