@@ -1,0 +1,212 @@
+// The web viewer in Debian's headless Chromium, drawing with Mesa's llvmpipe,
+// driven as a user drives it: pages chosen in the file picker, a name typed
+// and Enter pressed, the page's text edited. On every page of tests/cases
+// and examples its console must be the Linux program's, pass for pass, and
+// its canvas the Linux window, pixel for pixel.
+// Environment: PSVIEWER_WEB_SITE (build-web/site), PSVIEWER_SCREENSHOT (the
+// screenshot tool over the Linux program), PSVIEWER_CASES_DIR,
+// PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program).
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { basename, join } from "node:path";
+import { after, before, test } from "node:test";
+import { PNG } from "pngjs";
+import puppeteer from "puppeteer-core";
+import { serve } from "./serve.mjs";
+
+const env = process.env;
+const work = mkdtempSync(join(tmpdir(), "psviewer-web-"));
+const pagesOf = (folder) =>
+  readdirSync(folder).filter((name) => name.endsWith(".ps")).sort()
+    .map((name) => join(folder, name));
+const cases = pagesOf(env.PSVIEWER_CASES_DIR);
+const examples = pagesOf(env.PSVIEWER_EXAMPLES_DIR);
+
+// Chromium draws WebGL through ANGLE on the machine's GL, Mesa's llvmpipe;
+// it reaches no network.
+function launch(extra = []) {
+  return puppeteer.launch({
+    executablePath: env.CHROMIUM,
+    headless: "shell",
+    args: ["--no-sandbox", "--use-angle=gl-egl", "--ignore-gpu-blocklist",
+      "--disable-background-networking", "--disable-component-update",
+      "--no-first-run", "--disable-sync", ...extra],
+  });
+}
+
+let site;
+let browser;
+before(async () => {
+  site = await serve(env.PSVIEWER_WEB_SITE);
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+  site?.server.close();
+});
+
+// A fresh page of the site; any error thrown in it fails the test.
+async function open(which = browser) {
+  const page = await which.newPage();
+  await page.setViewport({ width: 1300, height: 900 });
+  page.errors = [];
+  page.on("pageerror", (error) => page.errors.push(error.message));
+  await page.goto(site.url);
+  return page;
+}
+
+// Chooses files in the page's file picker, and waits until it has them.
+async function choose(page, files) {
+  const picker = await page.$("#pages");
+  await picker.uploadFile(...files);
+  await page.waitForFunction((names) => names.every((name) =>
+    (document.body.dataset.pages || "").split("\n").includes(name)),
+  {}, files.map((file) => basename(file)));
+}
+
+const frames = (page) =>
+  page.$eval("body", (body) => Number(body.dataset.frames || 0));
+
+// Types the name and presses Enter, then waits for the program's first
+// frame to be on the screen.
+async function enter(page, name, timeout = 30000) {
+  const before = await frames(page);
+  await page.click("#filename", { clickCount: 3 });
+  await page.type("#filename", name);
+  await page.keyboard.press("Enter");
+  await page.waitForFunction((n) => Number(document.body.dataset.frames || 0) > n,
+    { timeout }, before);
+  await shown(page);
+}
+
+// Resolves once what was drawn has been put on the screen.
+const shown = (page) => page.evaluate(() =>
+  new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
+
+const consoleText = (page) => page.$eval("#console", (pre) => pre.textContent);
+
+async function canvasPixels(page) {
+  const canvas = await page.$("#canvas");
+  return PNG.sync.read(Buffer.from(await canvas.screenshot()));
+}
+
+// The Linux program's window and console for a page, from the screenshot
+// tool, which runs it in an Xvfb of its own.
+function linux(path) {
+  const png = join(work, basename(path) + ".png");
+  const console = execFileSync(env.PSVIEWER_SCREENSHOT, [path, png],
+    { stdio: ["ignore", "pipe", "ignore"] });
+  return { console: console.toString("latin1"), image: PNG.sync.read(readFileSync(png)) };
+}
+
+// The shortest text whose repetitions make up text: one redraw's output.
+function onePass(text) {
+  for (let length = 1; length <= text.length; ++length) {
+    if (text.length % length === 0 &&
+        text.slice(0, length).repeat(text.length / length) === text) {
+      return text.slice(0, length);
+    }
+  }
+  return text;
+}
+
+// Both consoles are the prompt, then one or more whole passes of the page,
+// the same pass. The browser's console is UTF-8 text; the desktop's bytes
+// are compared as they would be decoded there.
+function assertSameConsole(web, desktop) {
+  assert.ok(desktop.startsWith("Filename: "), desktop);
+  assert.ok(web.startsWith("Filename: "), web);
+  const pass = new TextDecoder().decode(
+    Buffer.from(onePass(desktop.slice(10)), "latin1"));
+  assert.equal(onePass(web.slice(10)), pass);
+}
+
+function assertSamePixels(web, desktop) {
+  assert.equal(web.width, desktop.width);
+  assert.equal(web.height, desktop.height);
+  let differ = 0;
+  for (let i = 0; i < web.data.length; i += 4) {
+    const gray = web.data[i];
+    if (web.data[i + 1] !== gray || web.data[i + 2] !== gray ||
+        gray !== desktop.data[i]) ++differ;
+  }
+  assert.equal(differ, 0, `${differ} pixels differ from the Linux window`);
+}
+
+for (const path of [...examples, ...cases]) {
+  const name = path.startsWith(env.PSVIEWER_EXAMPLES_DIR)
+    ? "examples/" + basename(path) : basename(path);
+  test(`${name} shows what the Linux program shows`, async () => {
+    const desktop = linux(path);
+    const page = await open();
+    if (!name.startsWith("examples/")) await choose(page, [path]);
+    await enter(page, name);
+    assertSameConsole(await consoleText(page), desktop.console);
+    assertSamePixels(await canvasPixels(page), desktop.image);
+    assert.deepEqual(page.errors, []);
+    assert.equal(await page.title(), "Postscript viewer by Tolvane");
+    await page.close();
+  });
+}
+
+test("a name that is not there is reported, and another can be typed", async () => {
+  const page = await open();
+  await enter(page, "no-such-page.ps");
+  await page.waitForFunction(() => !document.getElementById("filename").disabled);
+  assert.equal(await consoleText(page), "Filename: Can't find file: no-such-page.ps\n");
+  await enter(page, "examples/sample.ps");
+  assert.match(await consoleText(page),
+    /^Filename: Can't find file: no-such-page.ps\nFilename: Stack before add: /);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("an edit in the editor shows at the next redraw", async () => {
+  const edited = join(env.PSVIEWER_EXAMPLES_DIR, "arithmetic.ps");
+  const desktop = linux(edited);
+  const pass = onePass(desktop.console.slice(10));
+  const page = await open();
+  await enter(page, "examples/sample.ps");
+  await page.click("#source");
+  await page.keyboard.down("Control");
+  await page.keyboard.press("a");
+  await page.keyboard.up("Control");
+  await page.keyboard.type(readFileSync(edited, "latin1"));
+  await page.waitForFunction((text) =>
+    document.getElementById("console").textContent.endsWith(text), {}, pass);
+  await shown(page);
+  assertSamePixels(await canvasPixels(page), desktop.image);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("a page of a million lines is drawn", async () => {
+  const big = join(work, "million.ps");
+  let text = "";
+  for (let i = 0; i < 1000000; ++i) text += `${i % 612} ${(i * 7) % 792} moveto stroke\n`;
+  writeFileSync(big, text + "done\n");
+  const page = await open();
+  await choose(page, [big]);
+  await enter(page, "million.ps", 300000);
+  assert.equal(await consoleText(page), "Filename: Operator: done not supported\n");
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("without WebGL the console says so, and nothing is thrown", async () => {
+  const plain = await launch(["--disable-webgl", "--disable-3d-apis"]);
+  try {
+    const page = await open(plain);
+    await page.type("#filename", "examples/sample.ps");
+    await page.keyboard.press("Enter");
+    await page.waitForFunction(() =>
+      document.getElementById("console").textContent.includes("WebGL"));
+    assert.equal(await consoleText(page),
+      "This browser cannot draw the page: WebGL is off or missing.\n");
+    assert.deepEqual(page.errors, []);
+  } finally {
+    await plain.close();
+  }
+});
