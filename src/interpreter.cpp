@@ -120,11 +120,12 @@ bool readNumber(const std::string& item, double& val) {
   if (!mayBeNumber(item)) return false;
   if (exactDoubleArithmetic && readPlainDecimal(item, val)) return true;
   std::size_t length = withoutBareExponent(item);
-  bool read = length == item.size()
-                  ? std::sscanf(item.c_str(), "%lf", &val) == 1
-                  : std::sscanf(item.substr(0, length).c_str(), "%lf", &val) == 1;
-  if (read && std::isnan(val)) val = std::copysign(val, item[0] == '-' ? -1 : 1);
-  return read;
+  std::string start;
+  if (length < item.size()) start = item.substr(0, length);
+  const std::string& text = length < item.size() ? start : item;
+  if (std::sscanf(text.c_str(), "%lf", &val) != 1) return false;
+  if (std::isnan(val)) val = std::copysign(val, item[0] == '-' ? -1.0 : 1.0);
+  return true;
 }
 
 }  // namespace
