@@ -10,7 +10,7 @@ target_link_options(psviewer PRIVATE
   # A page of many megabytes is read into memory.
   -sALLOW_MEMORY_GROWTH=1
   # index.html makes a new program for every name typed, and calls its
-  # main; it learns of the program's exit() through Module.quit.
+  # main; the program's end calls its Module.onExit.
   -sMODULARIZE=1 -sEXPORT_NAME=createPsviewer
   -sINVOKE_RUN=0 -sENVIRONMENT=web
   -sEXPORTED_FUNCTIONS=_main,_glutPostRedisplay

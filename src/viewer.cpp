@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +25,13 @@ namespace {
 // status; the picture is left unswapped.
 [[noreturn]] void failOnFile(const char* message) {
   std::cout << message << filename << std::endl;
+#ifdef __EMSCRIPTEN__
+  // In a browser the page outlives the program, which exit() would leave
+  // running for the next frame: this ends it, and tells the page.
+  emscripten_force_exit(EXIT_FAILURE);
+#else
   std::exit(EXIT_FAILURE);
+#endif
 }
 
 // White space within a line, as the classic "C" locale classifies it; the
