@@ -101,6 +101,18 @@ endif()
 install(FILES ${examples} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# A desktop's menu lists the viewer with its icon, opened in a terminal,
+# since it asks for the page on its console; software centres read its
+# AppStream metadata, dated by the changelog as the manual page is.
+set(appstream_id example.psviewer.viewer)
+set(metainfo ${CMAKE_CURRENT_BINARY_DIR}/${appstream_id}.metainfo.xml)
+configure_file(docs/psviewer.metainfo.xml.in ${metainfo} @ONLY)
+install(FILES docs/psviewer.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES docs/psviewer.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 # Debian's form of the licence: the MIT terms as its copyright format
 # writes them, taken from LICENSE so that the two cannot differ.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)

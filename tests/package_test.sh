@@ -1,26 +1,35 @@
 #!/usr/bin/env bash
-# Makes the Debian package from the build folder and checks it: the files a
-# user is promised (the program, the gzipped manual page, every sample page,
-# the README, the licence and the changelog), dependencies read off the
-# binary, the section, a manual page that mandoc finds no error or warning
-# in, a package that lintian finds nothing in, a hardened program, and the
-# same bytes when it is made again, and when it is built again under
-# reprotest, configured with the CMake preset and the options given.
-# Usage: package_test.sh BUILD_FOLDER SOURCE_FOLDER PRESET [CMAKE-OPTION...]
+# Makes the Debian package as a user makes it, from the preset's own
+# release build, and checks it: the files a user is promised (the program,
+# the gzipped manual page, every sample page, the README, the licence, the
+# changelog, the desktop entry, its icon and the AppStream metadata),
+# dependencies read off the binary, the section, a manual page that mandoc
+# finds no error or warning in, a desktop entry and metadata that their
+# validators pass, a package that lintian finds nothing in, a hardened
+# program, and the same bytes when it is made again, and when it is built
+# again under reprotest.
+# Usage: package_test.sh WORK_FOLDER SOURCE_FOLDER PRESET [CMAKE-OPTION...]
 # with CXX, OBJDUMP and SYSROOT set to the build's compiler, its objdump
 # and its CMAKE_SYSROOT (empty where it has none).
 set -euo pipefail
-build=$1
+work="$1/package-test"
 source=$2
-configure=$(printf ' %q' "$3" "${@:4}")
-work="$build/package-test"
+preset=$3
+configure=$(printf ' %q' "$preset" "${@:4}")
 rm -rf "$work"
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work.log" 2>&1 ||
-  { cat "$work.log"; exit 1; }
-debs=("$work"/psviewer_*.deb)
-[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "no single psviewer_*.deb in $work"; exit 1; }
+mkdir -p "$work"
+# The preset's build, in a folder of the test's: the path is one of the
+# things reprotest varies, so it makes the same package as the preset's
+# own folder.
+build=$work/build
+log=$work/build.log
+{ cmake -S "$source" --preset "$preset" "${@:4}" -B "$build" &&
+  cmake --build "$build" && (cd "$build" && cpack -G DEB -B "$work/deb"); } >"$log" 2>&1 ||
+  { cat "$log"; exit 1; }
+debs=("$work"/deb/psviewer_*.deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "no single psviewer_*.deb in $work/deb"; exit 1; }
 deb=${debs[0]}
-echo "package: $(basename "$deb")"
+echo "package: $(basename "$deb"), from the $preset preset"
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
@@ -36,14 +45,17 @@ fail() { echo "FAIL: $*"; failed=1; }
 # Made again a second later, the package is the same bytes: its times come
 # from the changelog, not the clock.
 sleep 1
-if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/again" >>"$work.log" 2>&1 ||
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/again" >>"$log" 2>&1 ||
   ! cmp -s "$deb" "$work/again/$(basename "$deb")"; then
   fail "the package made again a second later differs"
 fi
 
 listed=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
+desktop=./usr/share/applications/psviewer.desktop
+metainfo=./usr/share/metainfo/example.psviewer.viewer.metainfo.xml
 expected=(./usr/bin/psviewer ./usr/share/man/man1/psviewer.1.gz
-  ./usr/share/doc/psviewer/{README.md,copyright,changelog.gz})
+  ./usr/share/doc/psviewer/{README.md,copyright,changelog.gz} "$desktop"
+  "$metainfo" ./usr/share/icons/hicolor/scalable/apps/psviewer.svg)
 for page in "$source"/examples/*.ps; do
   expected+=("./usr/share/doc/psviewer/examples/$(basename "$page")")
 done
@@ -65,6 +77,15 @@ if ! lint=$(mandoc -T lint -W warning "$build/psviewer.1" 2>&1) || [[ -n $lint ]
   fail "mandoc: ${lint:-exit status}"
 fi
 
+dpkg-deb -x "$deb" "$work/root"
+if ! lint=$(desktop-file-validate "$work/root/$desktop" 2>&1) || [[ -n $lint ]]; then
+  fail "desktop-file-validate: ${lint:-exit status}"
+fi
+grep -qx 'Terminal=true' "$work/root/$desktop" ||
+  fail "the desktop entry does not open the viewer in a terminal"
+lint=$(appstreamcli validate --no-net "$work/root/$metainfo" 2>&1) ||
+  fail "appstreamcli validate: $lint"
+
 # lintian warns on standard error when run as root; what it finds is on
 # standard output.
 if ! lint=$(lintian -I -E --pedantic "$deb" 2>"$work/lintian.err") || [[ -n $lint ]]; then
@@ -80,7 +101,6 @@ checks=(--nofortify --nocfprotection)
 if [[ $(hardening-check --help 2>&1) == *--nobranchprotection* ]]; then
   checks+=(--nobranchprotection)
 fi
-dpkg-deb -x "$deb" "$work/root"
 program=$work/root/usr/bin/psviewer
 hardening=$(hardening-check "${checks[@]}" "$program") ||
   fail "hardening-check: $hardening"
