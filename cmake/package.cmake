@@ -104,7 +104,7 @@ install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # A desktop's menu lists the viewer with its icon, opened in a terminal,
 # since it asks for the page on its console; software centres read its
 # AppStream metadata, dated by the changelog as the manual page is.
-set(appstream_id example.psviewer.viewer)
+set(appstream_id example.c_seed_0811ede0.psviewer)
 set(metainfo ${CMAKE_CURRENT_BINARY_DIR}/${appstream_id}.metainfo.xml)
 configure_file(docs/psviewer.metainfo.xml.in ${metainfo} @ONLY)
 install(FILES docs/psviewer.desktop

@@ -52,7 +52,7 @@ fi
 
 listed=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
 desktop=./usr/share/applications/psviewer.desktop
-metainfo=./usr/share/metainfo/example.psviewer.viewer.metainfo.xml
+metainfo=./usr/share/metainfo/example.c_seed_0811ede0.psviewer.metainfo.xml
 expected=(./usr/bin/psviewer ./usr/share/man/man1/psviewer.1.gz
   ./usr/share/doc/psviewer/{README.md,copyright,changelog.gz} "$desktop"
   "$metainfo" ./usr/share/icons/hicolor/scalable/apps/psviewer.svg)
