@@ -10,10 +10,12 @@ target_link_options(psviewer PRIVATE
   # A page of many megabytes is read into memory.
   -sALLOW_MEMORY_GROWTH=1
   # index.html makes a new program for every name typed, and calls its
-  # main; the program's end calls its Module.onExit.
+  # main; the program's end calls its Module.onExit. The page ends a
+  # program too, when another name is entered, as the program ends itself
+  # on a file it cannot show: emscripten_force_exit stops its main loop.
   -sMODULARIZE=1 -sEXPORT_NAME=createPsviewer
   -sINVOKE_RUN=0 -sENVIRONMENT=web
-  -sEXPORTED_FUNCTIONS=_main,_glutPostRedisplay
+  -sEXPORTED_FUNCTIONS=_main,_glutPostRedisplay,_emscripten_force_exit
   -sEXPORTED_RUNTIME_METHODS=FS,callMain)
 
 # Debian's Emscripten runs its optimiser on node with Debian's node modules

@@ -1,9 +1,12 @@
 // Serves a folder as a static site on 127.0.0.1 only: the web viewer, for
-// scripts/web and for its tests.
+// scripts/web and for its tests. It answers GET and HEAD with a file of the
+// folder and nothing else: a request it cannot read is a 400, a path
+// outside the folder or not a file in it a 404, another method a 405, and
+// the server goes on to the next request whatever the last one held.
 // Usage: node serve.mjs FOLDER [PORT]   (PORT 0 takes a free one)
 import { createServer } from "node:http";
-import { readFile } from "node:fs/promises";
-import { extname, join, normalize } from "node:path";
+import { readFile, realpath } from "node:fs/promises";
+import { extname, join, normalize, sep } from "node:path";
 import { pathToFileURL } from "node:url";
 
 const types = {
@@ -12,24 +15,61 @@ const types = {
   ".wasm": "application/wasm",
 };
 
+// The file a request's path names, or null where it names none of the
+// folder's: the path is decoded once, and what it leads to, links
+// followed, must lie inside the folder.
+async function fileOf(root, url) {
+  let path;
+  try {
+    path = decodeURIComponent(new URL(url, "http://x").pathname);
+  } catch {
+    return undefined;
+  }
+  if (path.includes("\0")) return undefined;
+  if (path.endsWith("/")) path += "index.html";
+  try {
+    const file = await realpath(join(root, normalize(path)));
+    return file.startsWith(root + sep) ? file : null;
+  } catch {
+    return null;
+  }
+}
+
 // Starts the server and resolves to its address, such as
 // http://127.0.0.1:8000/.
-export function serve(folder, port = 0) {
+export async function serve(folder, port = 0) {
+  const root = await realpath(folder);
   const server = createServer(async (request, response) => {
-    let path = decodeURIComponent(new URL(request.url, "http://x").pathname);
-    if (path.endsWith("/")) path += "index.html";
-    // normalize keeps a path that starts at / within the folder.
-    const file = join(folder, normalize(path));
     try {
-      const body = await readFile(file);
+      if (request.method !== "GET" && request.method !== "HEAD") {
+        response.writeHead(405, { Allow: "GET, HEAD" }).end();
+        return;
+      }
+      const file = await fileOf(root, request.url);
+      if (file === undefined) {
+        response.writeHead(400).end();
+        return;
+      }
+      const body = file && (await readFile(file).catch(() => null));
+      if (!body) {
+        response.writeHead(404).end();
+        return;
+      }
       response.writeHead(200, {
         "Content-Type": types[extname(file)] || "application/octet-stream",
+        "Content-Length": body.length,
         "Cache-Control": "no-store",
       });
-      response.end(body);
+      response.end(request.method === "HEAD" ? undefined : body);
     } catch {
-      response.writeHead(404).end();
+      if (!response.headersSent) response.writeHead(500);
+      response.end();
     }
+  });
+  // A client that sends what is not HTTP is answered 400 and let go.
+  server.on("clientError", (error, socket) => {
+    if (socket.writable) socket.end("HTTP/1.1 400 Bad Request\r\n\r\n");
+    else socket.destroy();
   });
   return new Promise((resolve) => {
     server.listen(port, "127.0.0.1", () =>

@@ -8,7 +8,8 @@
 // PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program).
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
+import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
+import { request } from "node:http";
 import { tmpdir } from "node:os";
 import { basename, join } from "node:path";
 import { after, before, test } from "node:test";
@@ -113,14 +114,16 @@ function onePass(text) {
 }
 
 // Both consoles are the prompt, then one or more whole passes of the page,
-// the same pass. The browser's console is UTF-8 text; the desktop's bytes
-// are compared as they would be decoded there.
-function assertSameConsole(web, desktop) {
+// the same pass; the browser's echoes the name typed after its prompt, as
+// a terminal does. The browser's console is UTF-8 text; the desktop's
+// bytes are compared as they would be decoded there.
+function assertSameConsole(web, desktop, typed) {
   assert.ok(desktop.startsWith("Filename: "), desktop);
-  assert.ok(web.startsWith("Filename: "), web);
+  const prompt = `Filename: ${typed}\n`;
+  assert.ok(web.startsWith(prompt), web);
   const pass = new TextDecoder().decode(
     Buffer.from(onePass(desktop.slice(10)), "latin1"));
-  assert.equal(onePass(web.slice(10)), pass);
+  assert.equal(onePass(web.slice(prompt.length)), pass);
 }
 
 function assertSamePixels(web, desktop) {
@@ -143,7 +146,7 @@ for (const path of [...examples, ...cases]) {
     const page = await open();
     if (!name.startsWith("examples/")) await choose(page, [path]);
     await enter(page, name);
-    assertSameConsole(await consoleText(page), desktop.console);
+    assertSameConsole(await consoleText(page), desktop.console, name);
     assertSamePixels(await canvasPixels(page), desktop.image);
     assert.deepEqual(page.errors, []);
     assert.equal(await page.title(), "Postscript viewer by Tolvane");
@@ -155,10 +158,11 @@ test("a name that is not there is reported, and another can be typed", async () 
   const page = await open();
   await enter(page, "no-such-page.ps");
   await page.waitForFunction(() => !document.getElementById("filename").disabled);
-  assert.equal(await consoleText(page), "Filename: Can't find file: no-such-page.ps\n");
+  assert.equal(await consoleText(page),
+    "Filename: no-such-page.ps\nCan't find file: no-such-page.ps\n");
   await enter(page, "examples/sample.ps");
-  assert.match(await consoleText(page),
-    /^Filename: Can't find file: no-such-page.ps\nFilename: Stack before add: /);
+  assert.match(await consoleText(page), new RegExp("^Filename: no-such-page.ps\n" +
+    "Can't find file: no-such-page.ps\nFilename: examples/sample.ps\nStack before add: "));
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -190,7 +194,8 @@ test("a page of a million lines is drawn", async () => {
   const page = await open();
   await choose(page, [big]);
   await enter(page, "million.ps", 300000);
-  assert.equal(await consoleText(page), "Filename: Operator: done not supported\n");
+  assert.equal(await consoleText(page),
+    "Filename: million.ps\nOperator: done not supported\n");
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -208,5 +213,74 @@ test("without WebGL the console says so, and nothing is thrown", async () => {
     assert.deepEqual(page.errors, []);
   } finally {
     await plain.close();
+  }
+});
+
+test("another name, entered or clicked, ends the page shown and shows its own", async () => {
+  const desktop = linux(join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps"));
+  const page = await open();
+  await page.focus("#filename");
+  await page.keyboard.press("Enter");  // no name yet: nothing starts
+  assert.equal(await page.$eval("#filename", (field) => field.disabled), false);
+  await enter(page, "examples/sample.ps");
+  const before = await frames(page);
+  await page.click("::-p-text(examples/shapes.ps)");
+  await page.waitForFunction((n) => Number(document.body.dataset.frames) > n, {}, before);
+  await shown(page);
+  const [first, second] = (await consoleText(page)).split(/(?=Filename: examples\/shapes)/);
+  assert.match(first, /^Filename: examples\/sample.ps\nStack before add: /);
+  assertSameConsole(second, desktop.console, "examples/shapes.ps");
+  assertSamePixels(await canvasPixels(page), desktop.image);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("a file named as one of the viewer's folders is refused, and the rest works", async () => {
+  mkdirSync(join(work, "clash"));
+  const files = ["tmp", "examples"].map((name) => join(work, "clash", name));
+  for (const file of files) writeFileSync(file, "1 2 add\n");
+  const page = await open();
+  const picker = await page.$("#pages");
+  await picker.uploadFile(...files);
+  await page.waitForFunction(() =>
+    document.getElementById("console").textContent.split("\n").length > 2);
+  await enter(page, "examples/sample.ps");
+  assert.match(await consoleText(page), new RegExp("^The file tmp is not added: .*\n" +
+    "The file examples is not added: .*\nFilename: examples/sample.ps\nStack before add: "));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("the console keeps its last 10000 lines, and says how many went before", async () => {
+  const chatty = join(work, "chatty.ps");
+  writeFileSync(chatty, "0\n" + "1 add\n".repeat(3000));  // 12000 lines a pass
+  const page = await open();
+  await choose(page, [chatty]);
+  await enter(page, "chatty.ps");
+  const lines = (await consoleText(page)).split("\n");
+  assert.equal(lines.length, 10002);  // the note, 10000 lines, and the end
+  assert.match(lines[0], /^\[\d+ earlier lines dropped/);
+  assert.deepEqual(lines.slice(-5),
+    ["Stack before add: ", "[1 2999 ]", "Stack after add: ", "[3000 ]", ""]);
+  await page.close();
+});
+
+// Sends one request to the site's server, and resolves to its status.
+const ask = (method, path) => new Promise((resolve, reject) => {
+  const { hostname, port } = new URL(site.url);
+  request({ hostname, port, method, path }, (response) => {
+    response.resume();
+    resolve(response.statusCode);
+  }).on("error", reject).end();
+});
+
+test("the server answers what it cannot serve, and goes on serving", async () => {
+  const requests = [["GET", "/%", 400], ["GET", "/%E0%A4%A", 400],
+    ["GET", "/a%00b", 400], ["GET", "/../../etc/passwd", 404],
+    ["GET", "/..%2f..%2fetc%2fpasswd", 404], ["GET", "/examples", 404],
+    ["POST", "/", 405], ["DELETE", "/", 405], ["OPTIONS", "/", 405],
+    ["HEAD", "/", 200], ["GET", "/examples/sample.ps", 200]];
+  for (const [method, path, status] of requests) {
+    assert.equal(await ask(method, path), status, `${method} ${path}`);
   }
 });
