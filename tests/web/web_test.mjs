@@ -48,9 +48,12 @@ after(async () => {
   site?.server.close();
 });
 
-// A fresh page of the site; any error thrown in it fails the test.
+// A fresh page of the site, in a context of its own (its storage empty);
+// any error thrown in it fails the test.
 async function open(which = browser) {
-  const page = await which.newPage();
+  const context = await which.createBrowserContext();
+  const page = await context.newPage();
+  page.close = () => context.close();
   await page.setViewport({ width: 1300, height: 900 });
   page.errors = [];
   page.on("pageerror", (error) => page.errors.push(error.message));
@@ -148,6 +151,11 @@ for (const path of [...examples, ...cases]) {
     await enter(page, name);
     assertSameConsole(await consoleText(page), desktop.console, name);
     assertSamePixels(await canvasPixels(page), desktop.image);
+    // The editor holds the page's text, or, where it is not UTF-8, nothing.
+    const bytes = readFileSync(path);
+    const text = new TextDecoder("utf-8", { ignoreBOM: true }).decode(bytes);
+    assert.deepEqual(await page.$eval("#source", (area) => [area.disabled, area.value]),
+      Buffer.from(text).equals(bytes) ? [false, text.replace(/\r\n?/g, "\n")] : [true, ""]);
     assert.deepEqual(page.errors, []);
     assert.equal(await page.title(), "Postscript viewer by Tolvane");
     await page.close();
@@ -172,7 +180,7 @@ test("an edit in the editor shows at the next redraw", async () => {
   const desktop = linux(edited);
   const pass = onePass(desktop.console.slice(10));
   const page = await open();
-  await enter(page, "examples/sample.ps");
+  await enter(page, "./examples//sample.ps");
   await page.click("#source");
   await page.keyboard.down("Control");
   await page.keyboard.press("a");
@@ -182,6 +190,13 @@ test("an edit in the editor shows at the next redraw", async () => {
     document.getElementById("console").textContent.endsWith(text), {}, pass);
   await shown(page);
   assertSamePixels(await canvasPixels(page), desktop.image);
+  // The edit is kept: once typing pauses it is stored, and a reload has it.
+  const typed = readFileSync(edited, "latin1");
+  await page.waitForFunction((text) => atob(JSON.parse(localStorage.getItem(
+    "psviewer-pages") || "{}")["examples/sample.ps"] || "") === text, {}, typed);
+  await page.reload();
+  await enter(page, "examples/sample.ps");
+  assert.equal(await page.$eval("#source", (area) => area.value), typed);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -235,18 +250,20 @@ test("another name, entered or clicked, ends the page shown and shows its own", 
   await page.close();
 });
 
-test("a file named as one of the viewer's folders is refused, and the rest works", async () => {
+test("files picked or dropped come in, but one named as the viewer's folders", async () => {
   mkdirSync(join(work, "clash"));
-  const files = ["tmp", "examples"].map((name) => join(work, "clash", name));
-  for (const file of files) writeFileSync(file, "1 2 add\n");
+  writeFileSync(join(work, "clash", "tmp"), "1 2 add\n");
   const page = await open();
-  const picker = await page.$("#pages");
-  await picker.uploadFile(...files);
-  await page.waitForFunction(() =>
-    document.getElementById("console").textContent.split("\n").length > 2);
-  await enter(page, "examples/sample.ps");
+  await (await page.$("#pages")).uploadFile(join(work, "clash", "tmp"));
+  await page.evaluate(() => {
+    const data = new DataTransfer();
+    for (const name of ["examples", "dropped.ps"]) data.items.add(new File(["1 2 add\n"], name));
+    document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true }));
+  });
+  await page.waitForFunction(() => document.body.dataset.pages.includes("dropped.ps"));
+  await enter(page, "dropped.ps");
   assert.match(await consoleText(page), new RegExp("^The file tmp is not added: .*\n" +
-    "The file examples is not added: .*\nFilename: examples/sample.ps\nStack before add: "));
+    "The file examples is not added: .*\nFilename: dropped.ps\nStack before add: "));
   assert.deepEqual(page.errors, []);
   await page.close();
 });
