@@ -50,14 +50,14 @@ after(async () => {
 
 // A fresh page of the site, in a context of its own (its storage empty);
 // any error thrown in it fails the test.
-async function open(which = browser) {
+async function open(which = browser, address = site.url) {
   const context = await which.createBrowserContext();
   const page = await context.newPage();
   page.close = () => context.close();
   await page.setViewport({ width: 1300, height: 900 });
   page.errors = [];
   page.on("pageerror", (error) => page.errors.push(error.message));
-  await page.goto(site.url);
+  await page.goto(address);
   return page;
 }
 
@@ -300,4 +300,31 @@ test("the server answers what it cannot serve, and goes on serving", async () =>
   for (const [method, path, status] of requests) {
     assert.equal(await ask(method, path), status, `${method} ${path}`);
   }
+});
+
+test("the page shown is saved as it is, and a link to it shows it", async () => {
+  const path = join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps");
+  const desktop = linux(path);
+  const page = await open();
+  await enter(page, "examples/shapes.ps");
+  await page.evaluate(() => {
+    HTMLAnchorElement.prototype.click = async function () {
+      const bytes = new Uint8Array(await (await fetch(this.href)).arrayBuffer());
+      document.body.dataset.saved = `${this.download}\n${bytes.join(",")}`;
+    };
+  });
+  await page.click("#save");
+  await page.waitForFunction(() => document.body.dataset.saved);
+  assert.equal(await page.$eval("body", (body) => body.dataset.saved),
+    `shapes.ps\n${[...readFileSync(path)].join(",")}`);
+  await page.click("#share");
+  const address = await page.$eval("#link", (field) => field.value);
+  const shared = await open(browser, address);
+  await shared.waitForFunction(() => Number(document.body.dataset.frames || 0) > 0);
+  await shown(shared);
+  assertSameConsole(await consoleText(shared), desktop.console, "examples/shapes.ps");
+  assertSamePixels(await canvasPixels(shared), desktop.image);
+  assert.deepEqual([...page.errors, ...shared.errors], []);
+  await shared.close();
+  await page.close();
 });
