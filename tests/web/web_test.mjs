@@ -11,7 +11,8 @@ import { execFileSync } from "node:child_process";
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
 import { request } from "node:http";
 import { tmpdir } from "node:os";
-import { basename, join } from "node:path";
+import { basename, dirname, join } from "node:path";
+import { pathToFileURL } from "node:url";
 import { after, before, test } from "node:test";
 import { PNG } from "pngjs";
 import puppeteer from "puppeteer-core";
@@ -326,5 +327,17 @@ test("the page shown is saved as it is, and a link to it shows it", async () => 
   assertSamePixels(await canvasPixels(shared), desktop.image);
   assert.deepEqual([...page.errors, ...shared.errors], []);
   await shared.close();
+  await page.close();
+});
+
+test("the one-file page, opened from disk, shows a sample as the Linux window does", async () => {
+  const folder = dirname(env.PSVIEWER_WEB_SITE);
+  const [file] = readdirSync(folder).filter((name) => /^psviewer-.*\.html$/.test(name));
+  const desktop = linux(join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps"));
+  const page = await open(browser, pathToFileURL(join(folder, file)).href);
+  await enter(page, "examples/shapes.ps");
+  assertSameConsole(await consoleText(page), desktop.console, "examples/shapes.ps");
+  assertSamePixels(await canvasPixels(page), desktop.image);
+  assert.deepEqual(page.errors, []);
   await page.close();
 });
