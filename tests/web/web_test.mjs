@@ -10,6 +10,7 @@ import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
 import { request } from "node:http";
+import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { basename, dirname, join } from "node:path";
 import { pathToFileURL } from "node:url";
@@ -339,5 +340,25 @@ test("the one-file page, opened from disk, shows a sample as the Linux window do
   assertSameConsole(await consoleText(page), desktop.console, "examples/shapes.ps");
   assertSamePixels(await canvasPixels(page), desktop.image);
   assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("the page passes axe-core, and is used with the keyboard alone", async () => {
+  const page = await open();
+  await page.addScriptTag({ path: createRequire(import.meta.url).resolve("axe-core") });
+  const violations = () => page.evaluate(async () =>
+    (await window.axe.run()).violations.map((found) => `${found.id}: ${found.help}`));
+  assert.deepEqual(await violations(), []);
+  await page.keyboard.type("examples/sample.ps");  // the field has the focus
+  await page.keyboard.press("Enter");
+  await page.waitForFunction(() => Number(document.body.dataset.frames || 0) > 0);
+  for (let tabs = 0; tabs < 20 && await page.evaluate(() =>
+    document.activeElement.textContent !== "examples/shapes.ps"); ++tabs) {
+    await page.keyboard.press("Tab");
+  }
+  await page.keyboard.press("Enter");
+  await page.waitForFunction(() =>
+    document.getElementById("console").textContent.includes("Filename: examples/shapes.ps\n"));
+  assert.deepEqual(await violations(), []);
   await page.close();
 });
