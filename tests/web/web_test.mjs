@@ -5,9 +5,10 @@
 // its canvas the Linux window, pixel for pixel.
 // Environment: PSVIEWER_WEB_SITE (build-web/site), PSVIEWER_SCREENSHOT (the
 // screenshot tool over the Linux program), PSVIEWER_CASES_DIR,
-// PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program).
+// PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program) and, where it is
+// found, FIREFOX, which every page is shown in too.
 import assert from "node:assert/strict";
-import { execFileSync } from "node:child_process";
+import { execFileSync, spawn } from "node:child_process";
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
 import { request } from "node:http";
 import { createRequire } from "node:module";
@@ -39,14 +40,31 @@ function launch(extra = []) {
   });
 }
 
+// Firefox, driven over WebDriver BiDi, draws WebGL only in a window, so it
+// gets an X server of its own.
+async function launchFirefox() {
+  const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1300x900x24"],
+    { stdio: ["ignore", "ignore", "ignore", "pipe"] });
+  const number = await new Promise((resolve) => xvfb.stdio[3].once("data", resolve));
+  const firefox = await puppeteer.launch({
+    browser: "firefox", executablePath: env.FIREFOX, headless: false,
+    env: { ...env, DISPLAY: `:${String(number).trim()}` },
+    extraPrefsFirefox: { "webgl.force-enabled": true },
+  });
+  firefox.once("disconnected", () => xvfb.kill());
+  return firefox;
+}
+
 let site;
 let browser;
+const engines = {};
 before(async () => {
   site = await serve(env.PSVIEWER_WEB_SITE);
-  browser = await launch();
+  browser = engines.Chromium = await launch();
+  if (env.FIREFOX) engines.Firefox = await launchFirefox();
 });
 after(async () => {
-  await browser?.close();
+  for (const engine of Object.values(engines)) await engine.close();
   site?.server.close();
 });
 
@@ -143,12 +161,13 @@ function assertSamePixels(web, desktop) {
   assert.equal(differ, 0, `${differ} pixels differ from the Linux window`);
 }
 
-for (const path of [...examples, ...cases]) {
+const engineNames = ["Chromium", ...(env.FIREFOX ? ["Firefox"] : [])];
+for (const engine of engineNames) for (const path of [...examples, ...cases]) {
   const name = path.startsWith(env.PSVIEWER_EXAMPLES_DIR)
     ? "examples/" + basename(path) : basename(path);
-  test(`${name} shows what the Linux program shows`, async () => {
+  test(`${engine}: ${name} shows what the Linux program shows`, async () => {
     const desktop = linux(path);
-    const page = await open();
+    const page = await open(engines[engine]);
     if (!name.startsWith("examples/")) await choose(page, [path]);
     await enter(page, name);
     assertSameConsole(await consoleText(page), desktop.console, name);
