@@ -315,10 +315,11 @@ test("the console keeps its last 10000 lines, and says how many went before", as
 // Sends one request to the site's server, and resolves to its status.
 const ask = (method, path) => new Promise((resolve, reject) => {
   const { hostname, port } = new URL(site.url);
-  request({ hostname, port, method, path }, (response) => {
+  request({ hostname, port, method, path, timeout: 5000 }, (response) => {
     response.resume();
     resolve(response.statusCode);
-  }).on("error", reject).end();
+  }).on("timeout", function () { this.destroy(new Error("no answer")); })
+    .on("error", reject).end();
 });
 
 test("the server answers what it cannot serve, and goes on serving", async () => {
