@@ -192,15 +192,22 @@ for (const engine of ["Chromium", "Firefox"]) for (const path of [...examples, .
   });
 }
 
-test("a name that is not there is reported, and another can be typed", async () => {
+test("names that are no page are reported as on the desktop, then a page shows", async () => {
   const page = await open();
-  await enter(page, "no-such-page.ps");
-  await page.waitForFunction(() => !document.getElementById("filename").disabled);
-  assert.equal(await consoleText(page),
-    "Filename: no-such-page.ps\nCan't find file: no-such-page.ps\n");
+  let expected = "";
+  for (const [name, message] of [["no-such-page.ps", "Can't find file"],
+    ["tmp", "Can't read file"], ["/dev/null", "Can't read file"],
+    ["/proc/self/fd", "Can't read file"], ["/proc/self/fd/0", "Can't read file"]]) {
+    await page.click("#filename", { clickCount: 3 });
+    await page.type("#filename", name);
+    await page.keyboard.press("Enter");
+    expected += `Filename: ${name}\n${message}: ${name}\n`;
+    await page.waitForFunction((text) => document.getElementById("console").textContent ===
+      text && !document.getElementById("filename").disabled, {}, expected);
+  }
   await enter(page, "examples/sample.ps");
-  assert.match(await consoleText(page), new RegExp("^Filename: no-such-page.ps\n" +
-    "Can't find file: no-such-page.ps\nFilename: examples/sample.ps\nStack before add: "));
+  assert.ok((await consoleText(page)).startsWith(expected +
+    "Filename: examples/sample.ps\nStack before add: "));
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -228,6 +235,24 @@ test("an edit in the editor shows at the next redraw", async () => {
   await enter(page, "examples/sample.ps");
   assert.equal(await page.$eval("#source", (area) => area.value), typed);
   assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("typing into a page of long passes runs one pass, over the latest text", async () => {
+  const heavy = join(work, "heavy.ps");
+  writeFileSync(heavy, "1\n".repeat(2000) + "add\n".repeat(2000));  // 8 M characters a pass
+  const page = await open();
+  await choose(page, [heavy]);
+  await enter(page, "heavy.ps");
+  await page.click("#source");
+  await page.keyboard.down("Control");
+  await page.keyboard.press("End");
+  await page.keyboard.up("Control");
+  const before = await frames(page);
+  await page.keyboard.type("frame", { delay: 100 });
+  await page.waitForFunction(() => document.getElementById("console").textContent
+    .includes("Operator: frame not supported"));
+  assert.equal(await frames(page), before + 1);
   await page.close();
 });
 
@@ -287,13 +312,20 @@ test("files picked or dropped come in, but one named as the viewer's folders", a
   await (await page.$("#pages")).uploadFile(join(work, "clash", "tmp"));
   await page.evaluate(() => {
     const data = new DataTransfer();
-    for (const name of ["examples", "dropped.ps"]) data.items.add(new File(["1 2 add\n"], name));
+    for (const name of ["examples", "dropped.ps", "my page (1).ps"]) {
+      data.items.add(new File(["1 2 add\n"], name));
+    }
     document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true }));
   });
   await page.waitForFunction(() => document.body.dataset.pages.includes("dropped.ps"));
   await enter(page, "dropped.ps");
+  // A name with blanks is one click away, entered as one word.
+  await page.click('::-p-text("my page (1).ps")');
+  await page.waitForFunction(() =>
+    document.getElementById("console").textContent.includes("Filename: my%20page"));
   assert.match(await consoleText(page), new RegExp("^The file tmp is not added: .*\n" +
-    "The file examples is not added: .*\nFilename: dropped.ps\nStack before add: "));
+    "The file examples is not added: .*\nFilename: dropped.ps\nStack before add: .*" +
+    "Filename: my%20page%20\\(1\\).ps\nStack before add: ", "s"));
   assert.deepEqual(page.errors, []);
   await page.close();
 });
