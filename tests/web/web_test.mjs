@@ -5,8 +5,9 @@
 // its canvas the Linux window, pixel for pixel.
 // Environment: PSVIEWER_WEB_SITE (build-web/site), PSVIEWER_SCREENSHOT (the
 // screenshot tool over the Linux program), PSVIEWER_CASES_DIR,
-// PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program) and, where it is
-// found, FIREFOX, which every page is shown in too.
+// PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program) and, where they
+// are found, FIREFOX, and WEBKIT_DRIVER and MINIBROWSER (WebKitGTK's), in
+// which every page is shown too.
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
@@ -18,6 +19,8 @@ import { pathToFileURL } from "node:url";
 import { after, before, test } from "node:test";
 import { PNG } from "pngjs";
 import puppeteer from "puppeteer-core";
+import { Builder, By, Key } from "selenium-webdriver";
+import remote from "selenium-webdriver/remote/index.js";
 import { serve } from "./serve.mjs";
 
 const env = process.env;
@@ -40,15 +43,20 @@ function launch(extra = []) {
   });
 }
 
-// Firefox, driven over WebDriver BiDi, draws WebGL only in a window, so it
-// gets an X server of its own.
-async function launchFirefox() {
+// An X server of its own, for a browser that draws WebGL only in a window.
+async function startXvfb() {
   const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1300x900x24"],
     { stdio: ["ignore", "ignore", "ignore", "pipe"] });
   const number = await new Promise((resolve) => xvfb.stdio[3].once("data", resolve));
+  return { xvfb, env: { ...env, DISPLAY: `:${String(number).trim()}` } };
+}
+
+// Firefox, driven over WebDriver BiDi.
+async function launchFirefox() {
+  const { xvfb, env: withDisplay } = await startXvfb();
   const firefox = await puppeteer.launch({
     browser: "firefox", executablePath: env.FIREFOX, headless: false,
-    env: { ...env, DISPLAY: `:${String(number).trim()}` },
+    env: withDisplay,
     // The window's own size: an older Firefox cannot set a viewport.
     defaultViewport: null, args: ["--width=1300", "--height=900"],
     extraPrefsFirefox: { "webgl.force-enabled": true },
@@ -64,6 +72,26 @@ const firefoxMajor = env.FIREFOX ? Number(execFileSync(env.FIREFOX, ["--version"
 const firefoxSkip = !env.FIREFOX ? "no Firefox here"
   : firefoxMajor < 128 ? `Firefox ${firefoxMajor} is older than 128` : false;
 
+// WebKit, Safari's engine, as WebKitGTK's MiniBrowser, which its
+// WebKitWebDriver drives over classic WebDriver.
+async function launchWebKit() {
+  const { xvfb, env: withDisplay } = await startXvfb();
+  const service = new remote.DriverService.Builder(env.WEBKIT_DRIVER)
+    .setLoopback(true).setEnvironment(withDisplay).build();
+  const driver = await new Builder().usingServer(await service.start())
+    .withCapabilities({ browserName: "MiniBrowser", "webkitgtk:browserOptions":
+      { binary: env.MINIBROWSER, args: ["--automation"] } }).build();
+  await driver.manage().window().setRect({ width: 1300, height: 900 });
+  driver.close = async () => {
+    await driver.quit();
+    await service.kill();
+    xvfb.kill();
+  };
+  return driver;
+}
+const webkitSkip = env.WEBKIT_DRIVER && env.MINIBROWSER ? false : "no WebKitWebDriver here";
+const skipOf = { Chromium: false, Firefox: firefoxSkip, WebKit: webkitSkip };
+
 let site;
 let browser;
 const engines = {};
@@ -71,6 +99,7 @@ before(async () => {
   site = await serve(env.PSVIEWER_WEB_SITE);
   browser = engines.Chromium = await launch();
   if (!firefoxSkip) engines.Firefox = await launchFirefox();
+  if (!webkitSkip) engines.WebKit = await launchWebKit();
 });
 after(async () => {
   for (const engine of Object.values(engines)) await engine.close();
@@ -170,25 +199,68 @@ function assertSamePixels(web, desktop) {
   assert.equal(differ, 0, `${differ} pixels differ from the Linux window`);
 }
 
-for (const engine of ["Chromium", "Firefox"]) for (const path of [...examples, ...cases]) {
+// Shows a page in an engine as a user would: the file picked (where it is
+// no sample), its name typed and Enter pressed; then reads back what the
+// page shows once the first frame is on the screen.
+async function show(engine, name, path, address = site.url) {
+  if (engine === "WebKit") return showInWebKit(name, path, address);
+  const page = await open(engines[engine], address);
+  if (path) await choose(page, [path]);
+  await enter(page, name);
+  const seen = { console: await consoleText(page), image: await canvasPixels(page),
+    editor: await page.$eval("#source", (area) => [area.disabled, area.value]),
+    title: await page.title(), errors: page.errors };
+  await page.close();
+  return seen;
+}
+
+// The same in WebKit, over classic WebDriver, one window for every page,
+// its storage cleared. It has no page errors to listen to, and its
+// screenshot of an element misses the canvas's top rows (the top 98 come
+// back black), so the canvas is cut out of a screenshot of the view.
+async function showInWebKit(name, path, address) {
+  const driver = engines.WebKit;
+  const run = (script, ...args) => driver.executeScript(script, ...args);
+  await driver.get(address);
+  await run("localStorage.clear()");
+  await driver.navigate().refresh();
+  if (path) {
+    await driver.findElement(By.id("pages")).sendKeys(path);
+    await driver.wait(() => run("return (document.body.dataset.pages || '')" +
+      ".split('\\n').includes(arguments[0])", basename(path)), 30000);
+  }
+  await driver.findElement(By.id("filename")).sendKeys(name, Key.ENTER);
+  await driver.wait(() => run("return Number(document.body.dataset.frames || 0) > 0"), 30000);
+  // The canvas in view, and two frames for the view to show it.
+  await run("document.getElementById('canvas').scrollIntoView()");
+  await driver.executeAsyncScript("requestAnimationFrame(() => " +
+    "requestAnimationFrame(() => setTimeout(arguments[0])))");
+  const [x, y, width, height] = await run("const canvas = document.getElementById('canvas');" +
+    "const box = canvas.getBoundingClientRect();" +
+    "return [box.x, box.y, box.width, box.height].map((n) => Math.round(n * devicePixelRatio))");
+  const view = PNG.sync.read(Buffer.from(await driver.takeScreenshot(), "base64"));
+  const image = new PNG({ width, height });
+  PNG.bitblt(view, image, x, y, width, height, 0, 0);
+  return { console: await run("return document.getElementById('console').textContent"),
+    image, editor: await run("const area = document.getElementById('source');" +
+      "return [area.disabled, area.value]"), title: await driver.getTitle(), errors: [] };
+}
+
+for (const engine of ["Chromium", "Firefox", "WebKit"]) for (const path of [...examples, ...cases]) {
   const name = path.startsWith(env.PSVIEWER_EXAMPLES_DIR)
     ? "examples/" + basename(path) : basename(path);
-  const skip = engine === "Firefox" && firefoxSkip;
-  test(`${engine}: ${name} shows what the Linux program shows`, { skip }, async () => {
+  test(`${engine}: ${name} shows what the Linux program shows`, { skip: skipOf[engine] }, async () => {
     const desktop = linux(path);
-    const page = await open(engines[engine]);
-    if (!name.startsWith("examples/")) await choose(page, [path]);
-    await enter(page, name);
-    assertSameConsole(await consoleText(page), desktop.console, name);
-    assertSamePixels(await canvasPixels(page), desktop.image);
+    const seen = await show(engine, name, name.startsWith("examples/") ? null : path);
+    assertSameConsole(seen.console, desktop.console, name);
+    assertSamePixels(seen.image, desktop.image);
     // The editor holds the page's text, or, where it is not UTF-8, nothing.
     const bytes = readFileSync(path);
     const text = new TextDecoder("utf-8", { ignoreBOM: true }).decode(bytes);
-    assert.deepEqual(await page.$eval("#source", (area) => [area.disabled, area.value]),
+    assert.deepEqual(seen.editor,
       Buffer.from(text).equals(bytes) ? [false, text.replace(/\r\n?/g, "\n")] : [true, ""]);
-    assert.deepEqual(page.errors, []);
-    assert.equal(await page.title(), "Postscript viewer by Tolvane");
-    await page.close();
+    assert.deepEqual(seen.errors, []);
+    assert.equal(seen.title, "Postscript viewer by Tolvane");
   });
 }
 
@@ -392,17 +464,19 @@ test("the page shown is saved as it is, and a link to it shows it", async () => 
   await page.close();
 });
 
-test("the one-file page, opened from disk, shows a sample as the Linux window does", async () => {
-  const folder = dirname(env.PSVIEWER_WEB_SITE);
-  const [file] = readdirSync(folder).filter((name) => /^psviewer-.*\.html$/.test(name));
-  const desktop = linux(join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps"));
-  const page = await open(browser, pathToFileURL(join(folder, file)).href);
-  await enter(page, "examples/shapes.ps");
-  assertSameConsole(await consoleText(page), desktop.console, "examples/shapes.ps");
-  assertSamePixels(await canvasPixels(page), desktop.image);
-  assert.deepEqual(page.errors, []);
-  await page.close();
-});
+for (const engine of ["Chromium", "Firefox", "WebKit"]) {
+  test(`${engine}: the one-file page, opened from disk, shows a sample as the Linux window does`,
+    { skip: skipOf[engine] }, async () => {
+      const folder = dirname(env.PSVIEWER_WEB_SITE);
+      const [file] = readdirSync(folder).filter((name) => /^psviewer-.*\.html$/.test(name));
+      const desktop = linux(join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps"));
+      const seen = await show(engine, "examples/shapes.ps", null,
+        pathToFileURL(join(folder, file)).href);
+      assertSameConsole(seen.console, desktop.console, "examples/shapes.ps");
+      assertSamePixels(seen.image, desktop.image);
+      assert.deepEqual(seen.errors, []);
+    });
+}
 
 test("the page passes axe-core, and is used with the keyboard alone", async () => {
   const page = await open();
