@@ -9,7 +9,7 @@
 // are found, FIREFOX, and WEBKIT_DRIVER and MINIBROWSER (WebKitGTK's), in
 // which every page is shown too.
 import assert from "node:assert/strict";
-import { execFileSync, spawn } from "node:child_process";
+import { execFileSync } from "node:child_process";
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
 import { request } from "node:http";
 import { createRequire } from "node:module";
@@ -19,8 +19,8 @@ import { pathToFileURL } from "node:url";
 import { after, before, test } from "node:test";
 import { PNG } from "pngjs";
 import puppeteer from "puppeteer-core";
-import { Builder, By, Key } from "selenium-webdriver";
-import remote from "selenium-webdriver/remote/index.js";
+import { By, Key } from "selenium-webdriver";
+import { launchChromium, launchFirefox, launchWebKit } from "./engines.mjs";
 import { serve } from "./serve.mjs";
 
 const env = process.env;
@@ -31,39 +31,7 @@ const pagesOf = (folder) =>
 const cases = pagesOf(env.PSVIEWER_CASES_DIR);
 const examples = pagesOf(env.PSVIEWER_EXAMPLES_DIR);
 
-// Chromium draws WebGL through ANGLE on the machine's GL, Mesa's llvmpipe;
-// it reaches no network.
-function launch(extra = []) {
-  return puppeteer.launch({
-    executablePath: env.CHROMIUM,
-    headless: "shell",
-    args: ["--no-sandbox", "--use-angle=gl-egl", "--ignore-gpu-blocklist",
-      "--disable-background-networking", "--disable-component-update",
-      "--no-first-run", "--disable-sync", ...extra],
-  });
-}
-
-// An X server of its own, for a browser that draws WebGL only in a window.
-async function startXvfb() {
-  const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1300x900x24"],
-    { stdio: ["ignore", "ignore", "ignore", "pipe"] });
-  const number = await new Promise((resolve) => xvfb.stdio[3].once("data", resolve));
-  return { xvfb, env: { ...env, DISPLAY: `:${String(number).trim()}` } };
-}
-
-// Firefox, driven over WebDriver BiDi.
-async function launchFirefox() {
-  const { xvfb, env: withDisplay } = await startXvfb();
-  const firefox = await puppeteer.launch({
-    browser: "firefox", executablePath: env.FIREFOX, headless: false,
-    env: withDisplay,
-    // The window's own size: an older Firefox cannot set a viewport.
-    defaultViewport: null, args: ["--width=1300", "--height=900"],
-    extraPrefsFirefox: { "webgl.force-enabled": true },
-  });
-  firefox.once("disconnected", () => xvfb.kill());
-  return firefox;
-}
+const launch = (extra) => launchChromium(env.CHROMIUM, extra);
 
 // puppeteer-core drives Firefox over WebDriver BiDi from the ESR after 115
 // on (140 and 153 tried); an older one lacks commands it sends.
@@ -72,23 +40,6 @@ const firefoxMajor = env.FIREFOX ? Number(execFileSync(env.FIREFOX, ["--version"
 const firefoxSkip = !env.FIREFOX ? "no Firefox here"
   : firefoxMajor < 128 ? `Firefox ${firefoxMajor} is older than 128` : false;
 
-// WebKit, Safari's engine, as WebKitGTK's MiniBrowser, which its
-// WebKitWebDriver drives over classic WebDriver.
-async function launchWebKit() {
-  const { xvfb, env: withDisplay } = await startXvfb();
-  const service = new remote.DriverService.Builder(env.WEBKIT_DRIVER)
-    .setLoopback(true).setEnvironment(withDisplay).build();
-  const driver = await new Builder().usingServer(await service.start())
-    .withCapabilities({ browserName: "MiniBrowser", "webkitgtk:browserOptions":
-      { binary: env.MINIBROWSER, args: ["--automation"] } }).build();
-  await driver.manage().window().setRect({ width: 1300, height: 900 });
-  driver.close = async () => {
-    await driver.quit();
-    await service.kill();
-    xvfb.kill();
-  };
-  return driver;
-}
 const webkitSkip = env.WEBKIT_DRIVER && env.MINIBROWSER ? false : "no WebKitWebDriver here";
 const skipOf = { Chromium: false, Firefox: firefoxSkip, WebKit: webkitSkip };
 
@@ -98,8 +49,8 @@ const engines = {};
 before(async () => {
   site = await serve(env.PSVIEWER_WEB_SITE);
   browser = engines.Chromium = await launch();
-  if (!firefoxSkip) engines.Firefox = await launchFirefox();
-  if (!webkitSkip) engines.WebKit = await launchWebKit();
+  if (!firefoxSkip) engines.Firefox = await launchFirefox(env.FIREFOX);
+  if (!webkitSkip) engines.WebKit = await launchWebKit(env.WEBKIT_DRIVER, env.MINIBROWSER);
 });
 after(async () => {
   for (const engine of Object.values(engines)) await engine.close();
@@ -325,6 +276,11 @@ test("typing into a page of long passes runs one pass, over the latest text", as
   await page.waitForFunction(() => document.getElementById("console").textContent
     .includes("Operator: frame not supported"));
   assert.equal(await frames(page), before + 1);
+  // The lines kept and those said to be dropped are the prompt's and two
+  // passes': 1,999 adds traced in 4 lines, the last add in 3, and frame's.
+  const [note, ...lines] = (await consoleText(page)).split("\n");
+  assert.equal(Number(note.match(/^\[(\d+) earlier lines dropped/)[1]) + lines.length - 1,
+    1 + 7999 + 8000);
   await page.close();
 });
 
