@@ -321,6 +321,12 @@ test("another name, entered or clicked, ends the page shown and shows its own", 
   await page.keyboard.press("Enter");  // no name yet: nothing starts
   assert.equal(await page.$eval("#filename", (field) => field.disabled), false);
   await enter(page, "examples/sample.ps");
+  // An ended program leaves no listener on the window to hold its memory.
+  const session = await page.createCDPSession();
+  const { result: window } = await session.send("Runtime.evaluate", { expression: "window" });
+  const listeners = async () => (await session.send("DOMDebugger.getEventListeners",
+    { objectId: window.objectId })).listeners.length;
+  const listening = await listeners();
   const before = await frames(page);
   await page.click("::-p-text(examples/shapes.ps)");
   await page.waitForFunction((n) => Number(document.body.dataset.frames) > n, {}, before);
@@ -329,6 +335,7 @@ test("another name, entered or clicked, ends the page shown and shows its own", 
   assert.match(first, /^Filename: examples\/sample.ps\nStack before add: /);
   assertSameConsole(second, desktop.console, "examples/shapes.ps");
   assertSamePixels(await canvasPixels(page), desktop.image);
+  assert.equal(await listeners(), listening);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
