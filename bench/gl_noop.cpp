@@ -15,4 +15,6 @@ void glMatrixMode(GLenum) {}
 void glLoadIdentity() {}
 void gluOrtho2D(GLdouble, GLdouble, GLdouble, GLdouble) {}
 void glutSwapBuffers() {}
+void glutPostRedisplay() {}
+void glutTimerFunc(unsigned int, void (*)(int), int) {}
 }

@@ -5,6 +5,7 @@
 
 #include "opengl.h"
 #include "viewer.h"
+#include "watch.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
   glutInitWindowSize(windowWidth, windowHeight);
   glutCreateWindow("Postscript viewer by Tolvane");
   glutDisplayFunc(display);
+  glutTimerFunc(watchInterval, watchFile, 0);
   initView(windowWidth, windowHeight);
   glutMainLoop();
   return 0;

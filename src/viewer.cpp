@@ -16,6 +16,7 @@
 #include "drawing.h"
 #include "interpreter.h"
 #include "opengl.h"
+#include "watch.h"
 
 std::string filename;
 
@@ -94,6 +95,7 @@ void display() {
   glColor3f(0, 0, 0);
   startPage();
   operandStack = std::stack<double>();
+  noteFileShown();
 
   // Each pass reads the file again from its start, which only a regular
   // file allows: a pipe or a device could block the pass, or never end it,

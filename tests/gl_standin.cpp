@@ -110,5 +110,9 @@ void glutMainLoop() {
   for (int i = 0; i < 2 && displayCallback; ++i) displayCallback();
 }
 void glutSwapBuffers() { record("glutSwapBuffers"); }
+void glutPostRedisplay() { record("glutPostRedisplay"); }
+void glutTimerFunc(unsigned int ms, void (*)(int), int value) {
+  record("glutTimerFunc", {double(ms), double(value)});
+}
 
 }  // extern "C"

@@ -87,6 +87,7 @@ TEST_F(ProcessTest, SetsUpTheWindowAfterTheNameIsRead) {
             "glutInitWindowSize(540,700)\n"
             "glutCreateWindow(Postscript viewer by Tolvane)\n"
             "glutDisplayFunc()\n"
+            "glutTimerFunc(200,0)\n"
             "glViewport(0,0,540,700)\n"
             "glMatrixMode(5889)\n"
             "glLoadIdentity()\n"

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "interpreter.h"
 #include "opengl.h"
 #include "test_support.h"
+#include "watch.h"
 
 namespace {
 
@@ -121,6 +125,72 @@ TEST(DisplayExitTest, DoesNotSwapAFileThatCannotBeOpened) {
       },
       testing::ExitedWithCode(3), "");
 }
+
+namespace fs = std::filesystem;
+
+// How a page may change after the pass that showed it, and whether the
+// next look at it asks for a redraw.
+struct SaveCase {
+  const char* how;
+  std::function<void(const fs::path&)> save;
+  bool redraws;
+};
+
+std::ostream& operator<<(std::ostream& os, const SaveCase& c) {
+  return os << c.how;
+}
+
+class WatchTest : public testing::TestWithParam<SaveCase> {};
+
+TEST_P(WatchTest, AsksForARedrawOnlyWhenThePageWasSaved) {
+  filename = writeTempFile("watched.ps", "100 600 moveto\n");
+  // Saved a second ago: a save now has a later time, however coarse the
+  // system's clock for files.
+  fs::last_write_time(filename,
+                      fs::last_write_time(filename) - std::chrono::seconds(1));
+  captureOutput(display);
+  GetParam().save(filename);
+  clearGlCalls();
+  watchFile(0);
+  std::vector<std::string> looked = {"glutTimerFunc(200,0)"};
+  if (GetParam().redraws) looked.insert(looked.begin(), "glutPostRedisplay()");
+  std::vector<std::string> calls;
+  for (const GlCall& call : glCalls) calls.push_back(describe(call));
+  EXPECT_EQ(calls, looked);
+}
+
+void writeAs(const fs::path& path, const char* text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, WatchTest,
+    testing::Values(
+        SaveCase{"untouched", [](const fs::path&) {}, false},
+        SaveCase{"rewritten_in_place_to_the_same_size",
+                 [](const fs::path& p) { writeAs(p, "600 100 moveto\n"); },
+                 true},
+        SaveCase{"saved_unchanged",
+                 [](const fs::path& p) {
+                   fs::last_write_time(p, fs::file_time_type::clock::now());
+                 },
+                 true},
+        SaveCase{"replaced_by_a_rename_with_its_size_and_time",
+                 [](const fs::path& p) {
+                   fs::path next = p.string() + ".new";
+                   writeAs(next, "600 100 moveto\n");
+                   fs::last_write_time(next, fs::last_write_time(p));
+                   fs::rename(next, p);
+                 },
+                 true},
+        SaveCase{"deleted", [](const fs::path& p) { fs::remove(p); }, false},
+        SaveCase{"deleted_and_written_anew",
+                 [](const fs::path& p) {
+                   fs::remove(p);
+                   writeAs(p, "100 600 moveto\n");
+                 },
+                 true}),
+    [](const auto& info) { return std::string(info.param.how); });
 
 struct LineCase {
   const char* line;

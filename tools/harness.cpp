@@ -95,6 +95,25 @@ XServer& xserver() {
   return server;
 }
 
+Compositor::Compositor() {
+  Display* x = xserver().connection;
+  pid = fork();
+  if (pid == 0) {
+    setenv("DISPLAY", xserver().display.c_str(), 1);
+    execlp("xcompmgr", "xcompmgr", "-c", (char*)nullptr);
+    _exit(127);
+  }
+  // A compositing manager owns the screen's _NET_WM_CM_S0 selection.
+  Atom owned = XInternAtom(x, "_NET_WM_CM_S0", False);
+  Clock::time_point deadline = Clock::now() + waitLimit();
+  while (XGetSelectionOwner(x, owned) == None && Clock::now() < deadline)
+    shortWait();
+  if (XGetSelectionOwner(x, owned) == None)
+    throw std::runtime_error("xcompmgr did not start");
+}
+
+Compositor::~Compositor() { stopProcess(pid, SIGTERM); }
+
 Viewer::Viewer(const std::string& folder,
                const std::vector<std::string>& command) {
   std::string display = xserver().display;
@@ -264,12 +283,13 @@ bool Image::dark(int x, int y) const {
   return luminance < 128;
 }
 
-Image grab(Window window) {
+namespace {
+
+Image grabArea(Drawable from, const Geometry& g) {
   Display* x = xserver().connection;
-  Geometry g = windowGeometry(window);
   Image image;
   XImage* raw =
-      XGetImage(x, window, 0, 0, g.width, g.height, AllPlanes, ZPixmap);
+      XGetImage(x, from, g.x, g.y, g.width, g.height, AllPlanes, ZPixmap);
   if (!raw) return image;
   image.width = g.width;
   image.height = g.height;
@@ -280,6 +300,18 @@ Image grab(Window window) {
           XGetPixel(raw, col, row) & 0xffffff;
   XDestroyImage(raw);
   return image;
+}
+
+}  // namespace
+
+Image grab(Window window) {
+  Geometry g = windowGeometry(window);
+  return grabArea(window, {0, 0, g.width, g.height});
+}
+
+Image grabScreen(Window window) {
+  return grabArea(DefaultRootWindow(xserver().connection),
+                  windowGeometry(drawingArea(window)));
 }
 
 Image waitForPicture(Window window, const Image* unlike) {

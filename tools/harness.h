@@ -34,6 +34,16 @@ struct XServer {
 // The server every test of the binary shares, started on first use.
 XServer& xserver();
 
+// A compositing manager on that server (xcompmgr -c), as today's desktops
+// run one: it keeps every window's last picture and shows it again when the
+// window is uncovered, without asking the program to draw. It is running
+// once made, and stopped when it goes.
+struct Compositor {
+  Compositor();
+  ~Compositor();
+  pid_t pid = -1;
+};
+
 // A viewer started in folder with DISPLAY set, its standard input and
 // output on pipes: build/psviewer, or the command given (such as the
 // Windows build under Wine).
@@ -90,6 +100,9 @@ struct Image {
   bool dark(int x, int y) const;
 };
 Image grab(Window window);
+// What the screen shows where the window draws: under a compositor, the
+// picture it composes, which may not be the window's own.
+Image grabScreen(Window window);
 // Grabs the window's drawing area until two grabs in a row agree, the page
 // is mostly white and the picture differs from unlike (where given): the
 // redraw has been shown.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <thread>
 
@@ -254,6 +255,80 @@ TEST_P(WindowTest, RedrawRereadsTheEditedFileWithAnEmptyStack) {
             second);
   Image after = waitForPicture(window, &before);
   EXPECT_TRUE(showsExactly(after, {{0, 0, 612, 792}}, {}));
+}
+
+// On a compositing desktop an uncovered window is shown from its last
+// picture, and the program is not asked to draw: a saved page shows because
+// the viewer looks at its file. Each way an editor saves must show on the
+// screen within a second, pixel for pixel, with no expose sent, and an
+// untouched page is not drawn again.
+TEST_P(WindowTest, FollowsItsFileOnACompositingDesktop) {
+  Compositor compositor;
+  Viewer viewer = start();
+  const std::string pageA = "100 600 moveto a\n", pageB = "600 100 moveto b\n";
+  Window window = show(viewer, "page.ps", pageA);
+  ASSERT_NE(window, 0u);
+  std::string seen =
+      quietAfterWholePasses(viewer, "Operator: a not supported\n");
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  EXPECT_EQ(viewer.output(), seen) << "an untouched page was drawn again";
+
+  // Waits for the screen to show what shows says; what it showed last.
+  auto screenShows = [&](const std::function<bool(const Image&)>& shows) {
+    Clock::time_point until = Clock::now() + std::chrono::seconds(slowdown());
+    Image image = grabScreen(window);
+    while (!shows(image) && Clock::now() < until) image = grabScreen(window);
+    return image;
+  };
+  Image pictureA = screenShows([](const Image& image) {
+    return showsExactly(image, {{0, 0, 100, 600}}, {});
+  });
+  ASSERT_TRUE(showsExactly(pictureA, {{0, 0, 100, 600}}, {}));
+  Image pictureB;
+  const fs::path page = folder.path / "page.ps", next = folder.path / "next";
+  struct Save {
+    const char* how;
+    std::function<void(const std::string&)> save;
+  } saves[] = {
+      {"in place",
+       [&](const std::string& text) { writePage("page.ps", text); }},
+      {"by a rename",
+       [&](const std::string& text) {
+         writePage("next", text);
+         fs::rename(next, page);
+       }},
+      {"deleted, then written anew",
+       [&](const std::string& text) {
+         fs::remove(page);
+         std::this_thread::sleep_for(std::chrono::milliseconds(500));
+         writePage("page.ps", text);
+       }},
+  };
+  bool toB = true;
+  for (const Save& save : saves) {
+    SCOPED_TRACE(save.how);
+    save.save(toB ? pageB : pageA);
+    Image shown = screenShows([&](const Image& image) {
+      if (!toB) return image.pixels == pictureA.pixels;
+      if (!pictureB.pixels.empty()) return image.pixels == pictureB.pixels;
+      return bool(showsExactly(image, {{0, 0, 600, 100}}, {}));
+    });
+    if (toB && pictureB.pixels.empty()) {
+      EXPECT_TRUE(showsExactly(shown, {{0, 0, 600, 100}}, {}));
+      pictureB = shown;
+    }
+    EXPECT_TRUE(shown.pixels == (toB ? pictureB : pictureA).pixels)
+        << "not shown within a second";
+    std::string last = console(toB ? "Operator: b not supported\n"
+                                   : "Operator: a not supported\n");
+    std::string out = viewer.outputOnce([&](const std::string& out) {
+      return out.size() >= last.size() &&
+             out.compare(out.size() - last.size(), last.size(), last) == 0;
+    });
+    EXPECT_GT(out.size(), seen.size());
+    seen = out;
+    toB = !toB;
+  }
 }
 
 TEST_P(WindowTest, AFileRemovedWhileShownEndsTheProgramAtTheNextRedraw) {
