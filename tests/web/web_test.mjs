@@ -138,14 +138,13 @@ function assertSameConsole(web, desktop, typed) {
   assert.equal(onePass(web.slice(prompt.length)), pass);
 }
 
+// Every channel of every pixel; the canvas is opaque, so alpha is too.
 function assertSamePixels(web, desktop) {
   assert.equal(web.width, desktop.width);
   assert.equal(web.height, desktop.height);
   let differ = 0;
   for (let i = 0; i < web.data.length; i += 4) {
-    const gray = web.data[i];
-    if (web.data[i + 1] !== gray || web.data[i + 2] !== gray ||
-        gray !== desktop.data[i]) ++differ;
+    if (web.data.subarray(i, i + 4).some((value, c) => value !== desktop.data[i + c])) ++differ;
   }
   assert.equal(differ, 0, `${differ} pixels differ from the Linux window`);
 }
@@ -194,13 +193,13 @@ async function showInWebKit(name, path, address) {
   PNG.bitblt(view, image, x, y, width, height, 0, 0);
   return { console: await run("return document.getElementById('console').textContent"),
     image, editor: await run("const area = document.getElementById('source');" +
-      "return [area.disabled, area.value]"), title: await driver.getTitle(), errors: [] };
+      "return [area.disabled, area.value]"), title: await driver.getTitle(), errors: null };
 }
 
 for (const engine of ["Chromium", "Firefox", "WebKit"]) for (const path of [...examples, ...cases]) {
   const name = path.startsWith(env.PSVIEWER_EXAMPLES_DIR)
     ? "examples/" + basename(path) : basename(path);
-  test(`${engine}: ${name} shows what the Linux program shows`, { skip: skipOf[engine] }, async () => {
+  test(`${engine}: ${name} shows what the Linux program shows`, { skip: skipOf[engine] }, async (t) => {
     const desktop = linux(path);
     const seen = await show(engine, name, name.startsWith("examples/") ? null : path);
     assertSameConsole(seen.console, desktop.console, name);
@@ -210,7 +209,8 @@ for (const engine of ["Chromium", "Firefox", "WebKit"]) for (const path of [...e
     const text = new TextDecoder("utf-8", { ignoreBOM: true }).decode(bytes);
     assert.deepEqual(seen.editor,
       Buffer.from(text).equals(bytes) ? [false, text.replace(/\r\n?/g, "\n")] : [true, ""]);
-    assert.deepEqual(seen.errors, []);
+    if (seen.errors) assert.deepEqual(seen.errors, []);
+    else t.diagnostic(`page errors not checked: ${engine}'s driver reports none`);
     assert.equal(seen.title, "Postscript viewer by Tolvane");
   });
 }
@@ -258,6 +258,25 @@ test("an edit in the editor shows at the next redraw", async () => {
   await enter(page, "examples/sample.ps");
   assert.equal(await page.$eval("#source", (area) => area.value), typed);
   assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test("a page kept in step with a file on disk shows each save, and only then", async () => {
+  const page = await open();
+  // The file on disk as Chromium's handle gives it; its text and time are the test's.
+  await page.evaluate(() => {
+    window.disk = { text: "100 600 moveto a\n", time: 1 };
+    window.showOpenFilePicker = async () => [{ name: "kept.ps", getFile: async () =>
+      new File([window.disk.text], "kept.ps", { lastModified: window.disk.time }) }];
+  });
+  await page.click("#pages-live");
+  await enter(page, "kept.ps");
+  const before = await frames(page);
+  await page.evaluate(() => { window.disk = { text: "600 100 moveto b\n", time: 2 }; });
+  await page.waitForFunction(() => document.getElementById("console").textContent
+    .endsWith("Operator: b not supported\n"), { timeout: 1000 });
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  assert.equal(await frames(page), before + 1);
   await page.close();
 });
 
@@ -450,10 +469,11 @@ test("the page passes axe-core, and is used with the keyboard alone", async () =
   await page.keyboard.type("examples/sample.ps");  // the field has the focus
   await page.keyboard.press("Enter");
   await page.waitForFunction(() => Number(document.body.dataset.frames || 0) > 0);
-  for (let tabs = 0; tabs < 20 && await page.evaluate(() =>
-    document.activeElement.textContent !== "examples/shapes.ps"); ++tabs) {
+  const focused = () => page.evaluate(() => document.activeElement.textContent);
+  for (let tabs = 0; tabs < 20 && await focused() !== "examples/shapes.ps"; ++tabs) {
     await page.keyboard.press("Tab");
   }
+  assert.equal(await focused(), "examples/shapes.ps", "Tab never reached the button");
   await page.keyboard.press("Enter");
   await page.waitForFunction(() =>
     document.getElementById("console").textContent.includes("Filename: examples/shapes.ps\n"));
