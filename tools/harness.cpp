@@ -14,8 +14,6 @@
 #include <stdexcept>
 #include <thread>
 
-const char viewerTitle[] = "Postscript viewer by Tolvane";
-
 namespace {
 
 void shortWait() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "expected.h"
+
 using Clock = std::chrono::steady_clock;
 
 // How many times longer than natively the viewer may take: 8 when it runs
@@ -110,6 +112,3 @@ Image waitForPicture(Window window, const Image* unlike = nullptr);
 
 void sendDeleteWindow(Window window);  // as a window manager closes it
 void remap(Window window);             // unmap and map: the window redraws
-
-// The title the viewer's window carries.
-extern const char viewerTitle[];

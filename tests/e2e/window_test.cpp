@@ -51,9 +51,8 @@ std::string console(const Program& program, const std::string& text) {
   return out;
 }
 
-const std::string sampleTrace =
-    "Stack before add: \n[2 1 ]\nStack after add: \n[3 ]\n"
-    "Operator: showpage not supported\n";
+// What the sample page prints in each pass.
+const std::string sampleTrace = readFile(PSVIEWER_CASES_DIR "/sample.out");
 
 // Where the page projection puts page point (x, y): column and row of the
 // 540 x 700 window, counted from its top-left corner.
@@ -199,8 +198,7 @@ TEST_P(WindowTest, PromptsBeforeAnyWindowExists) {
 TEST_P(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
   Viewer viewer = start();
   Window window =
-      show(viewer, "sample.ps",
-           "%!PS\n1 2 add\n100 200 moveto\narc\nstroke\nshowpage\n");
+      show(viewer, "sample.ps", readFile(PSVIEWER_EXAMPLES_DIR "/sample.ps"));
   ASSERT_NE(window, 0u);
 
   // The window, with its frame where it has one (Windows places the frame
@@ -213,6 +211,7 @@ TEST_P(WindowTest, ShowsTheSamplePageAndClosesLikeAnyWindow) {
   EXPECT_EQ(area.width, 540);
   EXPECT_EQ(area.height, 700);
 
+  ASSERT_FALSE(sampleTrace.empty());
   std::string expected = console("Filename: " + sampleTrace);
   EXPECT_EQ(
       viewer.outputOnceAtLeast(expected.size()).substr(0, expected.size()),
@@ -437,7 +436,8 @@ std::string withoutNanSigns(const std::string& text) {
   return std::regex_replace(text, std::regex("-nan"), "nan");
 }
 
-// A sample page, or a test page with its console in NAME.out beside it.
+// A sample page or a test page; its console, where the tests know it, is
+// tests/cases/NAME.out.
 struct Page {
   const char* folder;
   std::string name;
@@ -447,17 +447,17 @@ std::ostream& operator<<(std::ostream& os, const Page& page) {
   return os << page.name;
 }
 
-// The sample pages and every test page.
+// The sample pages, then every test page, each folder in name order.
 std::vector<Page> pictured() {
   std::vector<Page> pages;
-  for (const char* sample :
-       {"arithmetic.ps", "sample.ps", "shapes.ps", "star.ps"})
-    pages.push_back({PSVIEWER_EXAMPLES_DIR, sample});
-  for (const auto& entry : fs::directory_iterator(PSVIEWER_CASES_DIR))
-    if (entry.path().extension() == ".ps")
-      pages.push_back({PSVIEWER_CASES_DIR, entry.path().filename().string()});
-  std::sort(pages.begin() + 4, pages.end(),
-            [](const Page& a, const Page& b) { return a.name < b.name; });
+  for (const char* folder : {PSVIEWER_EXAMPLES_DIR, PSVIEWER_CASES_DIR}) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().extension() == ".ps")
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) pages.push_back({folder, name});
+  }
   return pages;
 }
 
@@ -485,7 +485,7 @@ TEST_P(PictureTest, ShowsWhatTheLinuxBuildShows) {
     differ += shown.image.pixels[i] != expected.image.pixels[i];
   EXPECT_EQ(differ, 0u) << "pixels differ";
 
-  fs::path out = fs::path(page.folder) / fs::path(page.name).stem();
+  fs::path out = fs::path(PSVIEWER_CASES_DIR) / fs::path(page.name).stem();
   out += ".out";
   if (!fs::exists(out)) return;
   std::string pass = readFile(out);
