@@ -7,8 +7,8 @@
 // Usage: node web_memory.mjs SITE_FOLDER EDITS PAGE   (CHROMIUM names it)
 import { readdirSync, readFileSync } from "node:fs";
 import { basename } from "node:path";
-import { launchChromium } from "./engines.mjs";
-import { serve } from "./serve.mjs";
+import { launchChromium } from "../tests/web/engines.mjs";
+import { serve } from "../web/serve.mjs";
 
 const [folder, edits, path] = process.argv.slice(2);
 const site = await serve(folder);

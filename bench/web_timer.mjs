@@ -13,8 +13,8 @@ import { readFileSync } from "node:fs";
 import { basename } from "node:path";
 import { pathToFileURL } from "node:url";
 import { By, Key } from "selenium-webdriver";
-import { launchChromium, launchFirefox, launchWebKit } from "./engines.mjs";
-import { serve } from "./serve.mjs";
+import { launchChromium, launchFirefox, launchWebKit } from "../tests/web/engines.mjs";
+import { serve } from "../web/serve.mjs";
 
 const [engine, folder, ...rest] = process.argv.slice(2);
 const oneFile = folder === "--one-file";

@@ -1,9 +1,10 @@
-// The web viewer in Debian's headless Chromium, drawing with Mesa's llvmpipe,
-// driven as a user drives it: pages chosen in the file picker, a name typed
+// The web viewer in Debian's headless Chromium, Firefox and WebKitGTK, each
+// drawing with Mesa's llvmpipe, driven as a user drives it: pages chosen in the file picker, a name typed
 // and Enter pressed, the page's text edited. On every page of tests/cases
 // and examples its console must be the Linux program's, pass for pass, and
 // its canvas the Linux window, pixel for pixel.
-// Environment: PSVIEWER_WEB_SITE (build-web/site), PSVIEWER_SCREENSHOT (the
+// Environment: PSVIEWER_WEB_SITE (build-web/site), PSVIEWER_ONE_FILE (the
+// one-file page beside it), PSVIEWER_SCREENSHOT (the
 // screenshot tool over the Linux program), PSVIEWER_CASES_DIR,
 // PSVIEWER_EXAMPLES_DIR, CHROMIUM (the browser's program) and, where they
 // are found, FIREFOX, and WEBKIT_DRIVER and MINIBROWSER (WebKitGTK's), in
@@ -14,14 +15,13 @@ import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from
 import { request } from "node:http";
 import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
-import { basename, dirname, join } from "node:path";
+import { basename, join } from "node:path";
 import { pathToFileURL } from "node:url";
 import { after, before, test } from "node:test";
 import { PNG } from "pngjs";
-import puppeteer from "puppeteer-core";
 import { By, Key } from "selenium-webdriver";
 import { launchChromium, launchFirefox, launchWebKit } from "./engines.mjs";
-import { serve } from "./serve.mjs";
+import { serve } from "../../web/serve.mjs";
 
 const env = process.env;
 const work = mkdtempSync(join(tmpdir(), "psviewer-web-"));
@@ -30,6 +30,10 @@ const pagesOf = (folder) =>
     .map((name) => join(folder, name));
 const cases = pagesOf(env.PSVIEWER_CASES_DIR);
 const examples = pagesOf(env.PSVIEWER_EXAMPLES_DIR);
+
+// The window's title, from the tests' one home for it.
+const viewerTitle = readFileSync(join(env.PSVIEWER_CASES_DIR, "../expected.h"), "latin1")
+  .match(/viewerTitle\[\] = "([^"]*)"/)[1];
 
 const launch = (extra) => launchChromium(env.CHROMIUM, extra);
 
@@ -149,6 +153,12 @@ function assertSamePixels(web, desktop) {
   assert.equal(differ, 0, `${differ} pixels differ from the Linux window`);
 }
 
+// No error was thrown in the page, where the engine's driver reports them.
+function noPageErrors(t, engine, seen) {
+  if (seen.errors) assert.deepEqual(seen.errors, []);
+  else t.diagnostic(`page errors not checked: ${engine}'s driver reports none`);
+}
+
 // Shows a page in an engine as a user would: the file picked (where it is
 // no sample), its name typed and Enter pressed; then reads back what the
 // page shows once the first frame is on the screen.
@@ -209,9 +219,8 @@ for (const engine of ["Chromium", "Firefox", "WebKit"]) for (const path of [...e
     const text = new TextDecoder("utf-8", { ignoreBOM: true }).decode(bytes);
     assert.deepEqual(seen.editor,
       Buffer.from(text).equals(bytes) ? [false, text.replace(/\r\n?/g, "\n")] : [true, ""]);
-    if (seen.errors) assert.deepEqual(seen.errors, []);
-    else t.diagnostic(`page errors not checked: ${engine}'s driver reports none`);
-    assert.equal(seen.title, "Postscript viewer by Tolvane");
+    noPageErrors(t, engine, seen);
+    assert.equal(seen.title, viewerTitle);
   });
 }
 
@@ -448,15 +457,13 @@ test("the page shown is saved as it is, and a link to it shows it", async () => 
 
 for (const engine of ["Chromium", "Firefox", "WebKit"]) {
   test(`${engine}: the one-file page, opened from disk, shows a sample as the Linux window does`,
-    { skip: skipOf[engine] }, async () => {
-      const folder = dirname(env.PSVIEWER_WEB_SITE);
-      const [file] = readdirSync(folder).filter((name) => /^psviewer-.*\.html$/.test(name));
+    { skip: skipOf[engine] }, async (t) => {
       const desktop = linux(join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps"));
       const seen = await show(engine, "examples/shapes.ps", null,
-        pathToFileURL(join(folder, file)).href);
+        pathToFileURL(env.PSVIEWER_ONE_FILE).href);
       assertSameConsole(seen.console, desktop.console, "examples/shapes.ps");
       assertSamePixels(seen.image, desktop.image);
-      assert.deepEqual(seen.errors, []);
+      noPageErrors(t, engine, seen);
     });
 }
 
