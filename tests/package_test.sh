@@ -52,7 +52,9 @@ fi
 
 listed=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
 desktop=./usr/share/applications/psviewer.desktop
-metainfo=./usr/share/metainfo/example.c_seed_0811ede0.psviewer.metainfo.xml
+# One AppStream file, named for the id it holds, as AppStream asks.
+metainfo=$(grep -E '^\./usr/share/metainfo/[^/]+\.metainfo\.xml$' <<<"$listed" || true)
+[[ -n $metainfo && $metainfo != *$'\n'* ]] || fail "the package has not one AppStream file"
 expected=(./usr/bin/psviewer ./usr/share/man/man1/psviewer.1.gz
   ./usr/share/doc/psviewer/{README.md,copyright,changelog.gz} "$desktop"
   "$metainfo" ./usr/share/icons/hicolor/scalable/apps/psviewer.svg)
@@ -85,6 +87,8 @@ grep -qx 'Terminal=true' "$work/root/$desktop" ||
   fail "the desktop entry does not open the viewer in a terminal"
 lint=$(appstreamcli validate --no-net "$work/root/$metainfo" 2>&1) ||
   fail "appstreamcli validate: $lint"
+grep -qF "<id>$(basename "$metainfo" .metainfo.xml)</id>" "$work/root/$metainfo" ||
+  fail "the AppStream file is not named for its id"
 
 # lintian warns on standard error when run as root; what it finds is on
 # standard output.
