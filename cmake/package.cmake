@@ -66,7 +66,6 @@ endif()
 # changes.
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/folder-modes.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/same-bytes.cmake)
-file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
 set(CPACK_STRIP_FILES ON)
 
 if(EMSCRIPTEN)

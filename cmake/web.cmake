@@ -27,7 +27,6 @@ if(EXISTS /usr/share/nodejs/acorn)
 endif()
 
 # The page loads the sample pages at the start, by the names it is given.
-file(GLOB examples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.ps)
 set(example_names)
 foreach(example IN LISTS examples)
   get_filename_component(name ${example} NAME)
