@@ -11,7 +11,8 @@
 // which every page is shown too.
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
+import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync }
+  from "node:fs";
 import { request } from "node:http";
 import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
@@ -261,8 +262,8 @@ test("an edit in the editor shows at the next redraw", async () => {
   assertSamePixels(await canvasPixels(page), desktop.image);
   // The edit is kept: once typing pauses it is stored, and a reload has it.
   const typed = readFileSync(edited, "latin1");
-  await page.waitForFunction((text) => atob(JSON.parse(localStorage.getItem(
-    "psviewer-pages") || "{}")["examples/sample.ps"] || "") === text, {}, typed);
+  await page.waitForFunction((text) =>
+    atob(localStorage.getItem("psviewer-page:examples/sample.ps") || "") === text, {}, typed);
   await page.reload();
   await enter(page, "examples/sample.ps");
   assert.equal(await page.$eval("#source", (area) => area.value), typed);
@@ -422,11 +423,137 @@ test("the server answers what it cannot serve, and goes on serving", async () =>
     ["GET", "/a%00b", 400], ["GET", "/../../etc/passwd", 404],
     ["GET", "/..%2f..%2fetc%2fpasswd", 404], ["GET", "/examples", 404],
     ["POST", "/", 405], ["DELETE", "/", 405], ["OPTIONS", "/", 405],
-    ["HEAD", "/", 200], ["GET", "/examples/sample.ps", 200]];
-  for (const [method, path, status] of requests) {
-    assert.equal(await ask(method, path), status, `${method} ${path}`);
+    ["HEAD", "/", 200], ["GET", "/examples/sample.ps", 200],
+    ...Array(6).fill(["GET", "/pipe.ps", 404]), ["GET", "/examples/sample.ps", 200]];
+  execFileSync("mkfifo", [join(env.PSVIEWER_WEB_SITE, "pipe.ps")]);
+  try {
+    for (const [method, path, status] of requests) {
+      assert.equal(await ask(method, path), status, `${method} ${path}`);
+    }
+  } finally {
+    rmSync(join(env.PSVIEWER_WEB_SITE, "pipe.ps"));
   }
 });
+
+// Every way a page comes in, as a user or another page brings it.
+const waysIn = {
+  drop: (page, name, text) => page.evaluate((name, text) => {
+    const data = new DataTransfer();
+    data.items.add(new File([text], name));
+    document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true }));
+  }, name, text),
+  link: (page, name, text) => page.goto(`${site.url}#name=${encodeURIComponent(name)}` +
+    `&page=${Buffer.from(text).toString("base64url")}`),
+  storage: (page, name, text) =>
+    keptBefore(page, `psviewer-page:${name}`, Buffer.from(text).toString("base64")),
+};
+// Opens the viewer with a value in its storage, put there from another
+// document of the site, so that no viewer's restore is under way meanwhile.
+async function keptBefore(page, key, value) {
+  await page.goto(`${site.url}psviewer.js`);
+  await page.evaluate((key, value) => localStorage.setItem(key, value), key, value);
+  await page.goto(site.url);
+}
+const consoleHas = (page, text) => page.waitForFunction((text) =>
+  document.getElementById("console").textContent.includes(text), {}, text);
+
+test("a name the viewer's files cannot hold is refused, however it comes in", async () => {
+  for (const name of ["proc/self", "home/web_user", "examples/star.ps/x", "examples", ".", "../x"]) {
+    for (const [way, bring] of Object.entries(waysIn)) {
+      const page = await open();
+      await bring(page, name, "1 2 add\n");
+      await consoleHas(page, `The file ${name} is not added: `);
+      await enter(page, "examples/sample.ps");
+      assert.deepEqual(page.errors, [], `${way} ${name}`);
+      await page.close();
+    }
+  }
+});
+
+test("kept values that hold no page are dropped with a line", async () => {
+  for (const value of ["null", '"abc"', "[1,2]", "{", '{"a.ps":5}', '{"a.ps":"@@@"}',
+    '{"dev":"JSFQUwo="}']) {
+    const page = await open();
+    await keptBefore(page, "psviewer-pages", value);
+    await enter(page, "examples/sample.ps");
+    assert.match(await consoleText(page), /dropped|not added/, value);
+    assert.deepEqual(page.errors, [], value);
+    await page.close();
+  }
+});
+
+test("pages kept: nothing replaced, nothing lost, in two tabs and across reloads", async () => {
+  const names = ["__proto__", "a b", "a%20b", "\u202Esp.exe", "examples/sample.ps"];
+  const page = await open();
+  const other = await page.browserContext().newPage();
+  other.errors = [];
+  other.on("pageerror", (error) => other.errors.push(error.message));
+  await other.goto(site.url);
+  for (const name of names) await waysIn.drop(page, name, `${name} x\n`);
+  await consoleHas(page, "The file a%20b is not added: ");
+  const labels = await page.$$eval("#page-list button", (all) => all.map((b) => b.textContent));
+  assert.ok(labels.includes("[U+202E]sp.exe") && labels.includes("a b"), labels.join("|"));
+  // A link to a page under a taken name comes in under a new one.
+  await waysIn.link(page, "examples/sample.ps", "showpage\n");
+  await consoleHas(page, "comes in as examples/sample (2).ps");
+  await page.waitForFunction(() => document.activeElement.id === "filename" &&
+    document.body.dataset.frames > 0);
+  // The other tab sees the saves; its own edit, reloaded 50 ms after its
+  // last key, stays beside them.
+  await other.waitForFunction(() => document.body.dataset.pages.includes("__proto__"));
+  await enter(other, "examples/star.ps");
+  await other.click("#source");
+  await other.keyboard.type("edited");
+  await new Promise((resolve) => setTimeout(resolve, 50));
+  await other.reload();
+  await enter(other, "examples/star.ps");
+  assert.match(await other.$eval("#source", (area) => area.value), /edited/);
+  await enter(other, "a%20b");
+  assert.equal(await other.$eval("#source", (area) => area.value), "a b x\n");
+  await enter(other, "__proto__");  // kept and restored, as any name
+  // Storage full: an edit that is not kept is said, every time.
+  await other.evaluate(() => {
+    for (let size = 1 << 20; size > 0; size >>= 1) {
+      for (let i = 0; ; ++i) {
+        try { localStorage.setItem(`filler${size}.${i}`, "x".repeat(size)); } catch { break; }
+      }
+    }
+  });
+  await enter(other, "examples/shapes.ps");  // not kept yet
+  for (const key of ["1", "2"]) {
+    await other.click("#source");
+    await other.keyboard.type(key);
+    await other.waitForFunction((n) => (document.getElementById("console").textContent
+      .match(/storage refused it/g) || []).length === n, {}, Number(key));
+  }
+  assert.deepEqual([...page.errors, ...other.errors], []);
+  await page.close();
+});
+
+test("a file picked while the page loads is not replaced by a kept one", async () => {
+  const picked = join(work, "picked.ps");
+  writeFileSync(picked, "first\n");
+  const page = await open();
+  await waysIn.storage(page, "picked.ps", "kept\n");
+  // The samples, and the restore after them, come once the file is picked
+  // (and before the pick is kept).
+  let release;
+  const held = new Promise((resolve) => { release = resolve; });
+  await page.setRequestInterception(true);
+  page.on("request", (request) => (request.url().includes("/examples/") ? held : Promise.resolve())
+    .then(() => request.continue()));
+  await page.reload();
+  await choose(page, [picked]);
+  writeFileSync(picked, "picked\n");
+  await choose(page, [picked]);  // picked again, changed: it is read again
+  release();
+  await enter(page, "picked.ps");
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  assert.equal(await page.$eval("#source", (area) => area.value), "picked\n");
+  await page.close();
+});
+
+
 
 test("the page shown is saved as it is, and a link to it shows it", async () => {
   const path = join(env.PSVIEWER_EXAMPLES_DIR, "shapes.ps");
