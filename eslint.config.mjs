@@ -1,5 +1,5 @@
-// ESLint's recommended rules over the JavaScript: the web page's server,
-// the web tests and the benchmark's timers, all Node ES modules.
+// ESLint's recommended rules over the JavaScript: the web page's script,
+// its server, the web tests and the benchmark's timers.
 import js from "@eslint/js";
 import globals from "globals";
 
@@ -13,6 +13,14 @@ export default [
   {
     files: ["tests/**/*.mjs", "bench/**/*.mjs"],
     languageOptions: { globals: { ...globals.node, ...globals.browser } },
+  },
+  // The page's script, a classic script beside the program's.
+  {
+    files: ["web/page.js"],
+    languageOptions: {
+      sourceType: "script",
+      globals: { ...globals.browser, createPsviewer: "readonly", carriedPages: "readonly" },
+    },
   },
   { ignores: ["build*/", "node_modules/", "bench/out/"] },
 ];

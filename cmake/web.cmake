@@ -35,11 +35,12 @@ foreach(example IN LISTS examples)
 endforeach()
 list(JOIN example_names ", " PSVIEWER_EXAMPLES)
 configure_file(web/index.html ${site}/index.html @ONLY)
+configure_file(web/page.js ${site}/page.js COPYONLY)
 
 # The viewer in one file, build-web/psviewer-VERSION.html, that works opened
 # from disk, where a page may fetch nothing: the program is linked again
 # with its WebAssembly inside its JavaScript, and cmake/one-file.cmake puts
-# that and the sample pages into the page.
+# that, the page's script and the sample pages into the page.
 add_executable(psviewer_one_file ${PROJECT_SOURCE_DIR}/src/main.cpp)
 target_link_libraries(psviewer_one_file PRIVATE psviewer_core)
 target_link_options(psviewer_one_file PRIVATE ${web_link_options} -sSINGLE_FILE=1)
@@ -52,10 +53,11 @@ set(one_file ${CMAKE_BINARY_DIR}/psviewer-${PROJECT_VERSION}.html)
 add_custom_command(
   OUTPUT ${one_file}
   COMMAND ${CMAKE_COMMAND} -DPAGE=${site}/index.html
-          -DPROGRAM=$<TARGET_FILE:psviewer_one_file> -DOUTPUT=${one_file}
+          -DPROGRAM=$<TARGET_FILE:psviewer_one_file> -DSCRIPT=${site}/page.js
+          -DOUTPUT=${one_file}
           "-DEXAMPLES=${examples}" -DEXAMPLES_DIR=${PROJECT_SOURCE_DIR}
           -P ${PROJECT_SOURCE_DIR}/cmake/one-file.cmake
-  DEPENDS psviewer_one_file ${site}/index.html ${examples}
+  DEPENDS psviewer_one_file ${site}/index.html ${site}/page.js ${examples}
           ${PROJECT_SOURCE_DIR}/cmake/one-file.cmake
   VERBATIM)
 add_custom_target(one_file_page ALL DEPENDS ${one_file})

@@ -594,6 +594,23 @@ for (const engine of ["Chromium", "Firefox", "WebKit"]) {
     });
 }
 
+test("one screen: the picture, the console and the editor in view, never cropped", async () => {
+  const page = await open();
+  await enter(page, "examples/sample.ps");
+  for (const [width, height] of [[1280, 720], [1280, 600], [1300, 900]]) {
+    await page.setViewport({ width, height });
+    const [canvas, ...rest] = await page.evaluate(() => ["canvas", "console", "source"]
+      .map((id) => document.getElementById(id).getBoundingClientRect().toJSON()));
+    for (const box of [canvas, ...rest]) {
+      assert.ok(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height,
+        `${width} x ${height}: ${JSON.stringify(box)}`);
+    }
+    assert.deepEqual([canvas.width, canvas.height].map(Math.round),
+      [Math.round(540 * Math.min(700, height - 16) / 700), Math.min(700, height - 16)]);
+  }
+  await page.close();
+});
+
 test("the page passes axe-core, and is used with the keyboard alone", async () => {
   const page = await open();
   await page.addScriptTag({ path: createRequire(import.meta.url).resolve("axe-core") });
