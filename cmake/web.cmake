@@ -16,7 +16,10 @@ set(web_link_options
   -sMODULARIZE=1 -sEXPORT_NAME=createPsviewer
   -sINVOKE_RUN=0 -sENVIRONMENT=web
   -sEXPORTED_FUNCTIONS=_main,_glutPostRedisplay,_emscripten_force_exit
-  -sEXPORTED_RUNTIME_METHODS=FS,callMain)
+  -sEXPORTED_RUNTIME_METHODS=FS,callMain
+  # The program uses no WebGL extension: making its context with every one
+  # switched on took most of its start.
+  -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0)
 target_link_options(psviewer PRIVATE ${web_link_options})
 
 # Debian's Emscripten runs its optimiser on node with Debian's node modules

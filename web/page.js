@@ -85,12 +85,32 @@ function say(text) {
   for (const byte of new TextEncoder().encode(text)) write(byte);
 }
 
+// Whether the browser draws WebGL, looked for once a visit: a context made
+// only to look costs nearly as much as the program's own.
+let webGL = null;
 function hasWebGL() {
-  try {
-    return !!document.createElement("canvas").getContext("webgl");
-  } catch {
-    return false;
+  if (webGL === null) {
+    try {
+      webGL = !!document.createElement("canvas").getContext("webgl");
+    } catch {
+      webGL = false;
+    }
   }
+  return webGL;
+}
+
+// The program's WebAssembly, fetched and compiled once a visit, then
+// instantiated anew for every program. The one-file page's program carries
+// its WebAssembly inside, and instantiates it itself.
+let compiled = null;
+function programModule() {
+  if (typeof carriedPages !== "undefined") return Promise.resolve(null);
+  compiled ??= fetch("psviewer.wasm").then((response) => {
+    if (!response.ok) throw new Error(`psviewer.wasm: ${response.status}`);
+    return response.arrayBuffer();
+  }).then((bytes) => WebAssembly.compile(bytes));
+  compiled.catch(() => { compiled = null; });  // the next name tries again
+  return compiled;
 }
 
 // The program's standard input: the line typed, then the end of the
@@ -251,9 +271,23 @@ async function start(line, name) {
   editor.disabled = true;
   shown = null;
   await loaded;
+  let wasm = null;
+  try {
+    wasm = await programModule();
+  } catch (e) {
+    say(`The viewer's program cannot be loaded: ${e.message || e}.\n`);
+    field.disabled = false;
+    return;
+  }
   let module = null;
   module = await createPsviewer({
     canvas,
+    ...(wasm && {
+      instantiateWasm(imports, receive) {
+        WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
+        return {};
+      },
+    }),
     stdin: stdinOf(line),
     stdout: write,
     stderr: write,
@@ -693,3 +727,8 @@ const loaded = Promise.all(examples.map(async (name) => {
   if (response?.ok) addPage(name, new Uint8Array(await response.arrayBuffer()), false);
 })).then(restore);
 loaded.then(openLink);
+// What every program needs is made ready while the page is read, so that
+// Enter starts the program at once: the WebAssembly compiled, WebGL looked
+// for.
+programModule().catch(() => {});  // said when a name is entered
+hasWebGL();
