@@ -445,8 +445,14 @@ function addPage(name, bytes, byUser = true) {
 }
 
 // Files come in by the picker, or dropped anywhere on the page. Each comes
-// in or is refused with a line, whatever the others do.
-async function addFiles(files) {
+// in or is refused with a line, whatever the others do, and in the order
+// they came: a file picked is read from disk, and one dropped after it
+// while it is read waits for it.
+let adding = Promise.resolve();
+function addFiles(files) {
+  adding = adding.catch(() => {}).then(() => addInOrder(files));
+}
+async function addInOrder(files) {
   for (const file of files) {
     let bytes;
     try {
