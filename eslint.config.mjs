@@ -14,13 +14,10 @@ export default [
     files: ["tests/**/*.mjs", "bench/**/*.mjs"],
     languageOptions: { globals: { ...globals.node, ...globals.browser } },
   },
-  // The page's script, a classic script beside the program's.
+  // The page's modules, which esbuild bundles.
   {
-    files: ["web/page.js"],
-    languageOptions: {
-      sourceType: "script",
-      globals: { ...globals.browser, createPsviewer: "readonly", carriedPages: "readonly" },
-    },
+    files: ["web/*.js"],
+    languageOptions: { ecmaVersion: "latest", sourceType: "module", globals: globals.browser },
   },
   { ignores: ["build*/", "node_modules/", "bench/out/"] },
 ];

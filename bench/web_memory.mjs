@@ -60,7 +60,7 @@ await page.type("#filename", name);
 await page.keyboard.press("Enter");
 await drawn(0);
 const first = renderersMB();
-await page.click("#source");
+await (await page.waitForSelector("#source")).click();  // the editor loads after the frame
 for (let edit = 0; edit < Number(edits); ++edit) {
   const before = await frames();
   await page.keyboard.down("Control");

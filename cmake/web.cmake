@@ -1,9 +1,10 @@
 # The viewer as a web page, built with Emscripten (the web preset):
-# build-web/site/ holds index.html, psviewer.js, psviewer.wasm and the sample
-# pages, a static site that any web server can serve. Emscripten brings
+# build-web/site/ holds index.html, the page's script page.js (the program's
+# script in it) and the editor's, psviewer.wasm and the sample pages, a
+# static site that any web server can serve. Emscripten brings
 # GLUT, and OpenGL's fixed pipeline and GLU emulated over WebGL.
 set(site ${CMAKE_BINARY_DIR}/site)
-set_target_properties(psviewer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${site})
+set_target_properties(psviewer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/program)
 set(web_link_options
   # glBegin, the matrix stack and gluOrtho2D, over WebGL.
   -sLEGACY_GL_EMULATION=1
@@ -29,21 +30,39 @@ if(EXISTS /usr/share/nodejs/acorn)
   set_property(TARGET psviewer PROPERTY CXX_LINKER_LAUNCHER ${web_launcher})
 endif()
 
-# The page loads the sample pages at the start, by the names it is given.
-set(example_names)
+# The page's modules are bundled by esbuild (web/build.mjs), with the
+# program's script and the sample pages, from the npm packages that
+# scripts/npm-packages installs.
+set(PSVIEWER_NODE_MODULES ${PROJECT_SOURCE_DIR}/node_modules
+    CACHE PATH "The npm packages the web page is bundled with")
+find_program(PSVIEWER_NODE node REQUIRED)
+file(GLOB web_modules CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/web/*.js)
+set(bundle_depends ${web_modules} ${examples} ${PROJECT_SOURCE_DIR}/web/build.mjs
+    ${PROJECT_SOURCE_DIR}/web/index.html)
+function(bundle how output program)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${PSVIEWER_NODE} ${PROJECT_SOURCE_DIR}/web/build.mjs ${how} ${ARGV3}
+            ${program} ${PROJECT_SOURCE_DIR}/examples ${PSVIEWER_NODE_MODULES}
+    DEPENDS ${program} ${bundle_depends}
+    VERBATIM)
+endfunction()
+
 foreach(example IN LISTS examples)
   get_filename_component(name ${example} NAME)
   configure_file(${example} ${site}/examples/${name} COPYONLY)
-  list(APPEND example_names "\"examples/${name}\"")
 endforeach()
-list(JOIN example_names ", " PSVIEWER_EXAMPLES)
-configure_file(web/index.html ${site}/index.html @ONLY)
-configure_file(web/page.js ${site}/page.js COPYONLY)
+configure_file(web/index.html ${site}/index.html COPYONLY)
+bundle(site ${site}/page.js $<TARGET_FILE:psviewer> ${site})
+add_custom_command(
+  OUTPUT ${site}/psviewer.wasm
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+          ${CMAKE_BINARY_DIR}/program/psviewer.wasm ${site}/psviewer.wasm
+  DEPENDS psviewer)
 
 # The viewer in one file, build-web/psviewer-VERSION.html, that works opened
 # from disk, where a page may fetch nothing: the program is linked again
-# with its WebAssembly inside its JavaScript, and cmake/one-file.cmake puts
-# that, the page's script and the sample pages into the page.
+# with its WebAssembly inside its JavaScript, and the bundle carries that.
 add_executable(psviewer_one_file ${PROJECT_SOURCE_DIR}/src/main.cpp)
 target_link_libraries(psviewer_one_file PRIVATE psviewer_core)
 target_link_options(psviewer_one_file PRIVATE ${web_link_options} -sSINGLE_FILE=1)
@@ -53,14 +72,5 @@ if(web_launcher)
   set_property(TARGET psviewer_one_file PROPERTY CXX_LINKER_LAUNCHER ${web_launcher})
 endif()
 set(one_file ${CMAKE_BINARY_DIR}/psviewer-${PROJECT_VERSION}.html)
-add_custom_command(
-  OUTPUT ${one_file}
-  COMMAND ${CMAKE_COMMAND} -DPAGE=${site}/index.html
-          -DPROGRAM=$<TARGET_FILE:psviewer_one_file> -DSCRIPT=${site}/page.js
-          -DOUTPUT=${one_file}
-          "-DEXAMPLES=${examples}" -DEXAMPLES_DIR=${PROJECT_SOURCE_DIR}
-          -P ${PROJECT_SOURCE_DIR}/cmake/one-file.cmake
-  DEPENDS psviewer_one_file ${site}/index.html ${site}/page.js ${examples}
-          ${PROJECT_SOURCE_DIR}/cmake/one-file.cmake
-  VERBATIM)
-add_custom_target(one_file_page ALL DEPENDS ${one_file})
+bundle(one-file ${one_file} $<TARGET_FILE:psviewer_one_file> ${one_file})
+add_custom_target(web_page ALL DEPENDS ${site}/page.js ${site}/psviewer.wasm ${one_file})

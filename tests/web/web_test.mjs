@@ -88,14 +88,14 @@ const frames = (page) =>
   page.$eval("body", (body) => Number(body.dataset.frames || 0));
 
 // Types the name and presses Enter, then waits for the program's first
-// frame to be on the screen.
+// frame to be on the screen, and the editor, which loads after it.
 async function enter(page, name, timeout = 30000) {
   const before = await frames(page);
   await page.click("#filename", { clickCount: 3 });
   await page.type("#filename", name);
   await page.keyboard.press("Enter");
-  await page.waitForFunction((n) => Number(document.body.dataset.frames || 0) > n,
-    { timeout }, before);
+  await page.waitForFunction((n) => Number(document.body.dataset.frames || 0) > n &&
+    document.getElementById("source"), { timeout }, before);
   await shown(page);
 }
 
@@ -191,7 +191,8 @@ async function showInWebKit(name, path, address) {
       ".split('\\n').includes(arguments[0])", basename(path)), 30000);
   }
   await driver.findElement(By.id("filename")).sendKeys(name, Key.ENTER);
-  await driver.wait(() => run("return Number(document.body.dataset.frames || 0) > 0"), 30000);
+  await driver.wait(() => run("return Number(document.body.dataset.frames || 0) > 0 &&" +
+    "!!document.getElementById('source')"), 30000);
   // The canvas in view, and two frames for the view to show it.
   await run("document.getElementById('canvas').scrollIntoView()");
   await driver.executeAsyncScript("requestAnimationFrame(() => " +
@@ -251,6 +252,9 @@ test("an edit in the editor shows at the next redraw", async () => {
   const pass = onePass(desktop.console.slice(10));
   const page = await open();
   await enter(page, "./examples//sample.ps");
+  // The word the program said it does not support is marked where it stands.
+  await page.waitForFunction(() => [...document.querySelectorAll("#source .cm-unsupported")]
+    .map((mark) => mark.textContent).join() === "showpage");
   await page.click("#source");
   await page.keyboard.down("Control");
   await page.keyboard.press("a");
@@ -323,6 +327,9 @@ test("a page of a million lines is drawn", async () => {
   await enter(page, "million.ps", 300000);
   assert.equal(await consoleText(page),
     "Filename: million.ps\nOperator: done not supported\n");
+  // No size switches editing off.
+  assert.deepEqual(await page.$eval("#source", (area) => [area.disabled, area.value.length]),
+    [false, text.length + 5]);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -450,7 +457,7 @@ const waysIn = {
 // Opens the viewer with a value in its storage, put there from another
 // document of the site, so that no viewer's restore is under way meanwhile.
 async function keptBefore(page, key, value) {
-  await page.goto(`${site.url}psviewer.js`);
+  await page.goto(`${site.url}no-such-document`);
   await page.evaluate((key, value) => localStorage.setItem(key, value), key, value);
   await page.goto(site.url);
 }
@@ -535,18 +542,19 @@ test("a file picked while the page loads is not replaced by a kept one", async (
   writeFileSync(picked, "first\n");
   const page = await open();
   await waysIn.storage(page, "picked.ps", "kept\n");
-  // The samples, and the restore after them, come once the file is picked
-  // (and before the pick is kept).
+  // The page's script, and the restore it makes, come once the file is
+  // picked (and before the pick is kept).
   let release;
   const held = new Promise((resolve) => { release = resolve; });
   await page.setRequestInterception(true);
-  page.on("request", (request) => (request.url().includes("/examples/") ? held : Promise.resolve())
+  page.on("request", (request) => (request.url().endsWith("/page.js") ? held : Promise.resolve())
     .then(() => request.continue()));
-  await page.reload();
-  await choose(page, [picked]);
+  const reloading = page.reload();
+  await (await page.waitForSelector("#pages")).uploadFile(picked);
+  release();
+  await reloading;
   writeFileSync(picked, "picked\n");
   await choose(page, [picked]);  // picked again, changed: it is read again
-  release();
   await enter(page, "picked.ps");
   await new Promise((resolve) => setTimeout(resolve, 1500));
   assert.equal(await page.$eval("#source", (area) => area.value), "picked\n");

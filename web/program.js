@@ -1,0 +1,197 @@
+// The running program: one a name entered, with the name as its standard
+// input and a canvas of its own, as running the viewer again does on the
+// desktop.
+import programScript from "psviewer:program";
+import { oneFile } from "psviewer:build";
+import { say, write } from "./console.js";
+import { oneWord, visible } from "./names.js";
+
+// The program's script, Emscripten's, is a classic script: it is run as
+// one, once, and defines createPsviewer.
+let createPsviewer = null;
+function programMaker() {
+  createPsviewer ??= new Function(`${programScript}\nreturn createPsviewer;`)();
+  return createPsviewer;
+}
+
+let canvas = document.getElementById("canvas");
+let program = null;  // the running program, or null
+let framesDrawn = 0;
+// The time the last pass took, for edits to wait as long.
+export let passTime = 0;
+
+// Whether the browser draws WebGL, looked for once a visit: a context made
+// only to look costs nearly as much as the program's own.
+let webGL = null;
+export function hasWebGL() {
+  if (webGL === null) {
+    try {
+      webGL = !!document.createElement("canvas").getContext("webgl");
+    } catch {
+      webGL = false;
+    }
+  }
+  return webGL;
+}
+
+// The program's WebAssembly, fetched and compiled once a visit, then
+// instantiated anew for every program. The one-file page's program carries
+// its WebAssembly inside, and instantiates it itself.
+let compiled = null;
+export function programModule() {
+  if (oneFile) return Promise.resolve(null);
+  compiled ??= fetch("psviewer.wasm").then((response) => {
+    if (!response.ok) throw new Error(`psviewer.wasm: ${response.status}`);
+    return response.arrayBuffer();
+  }).then((bytes) => WebAssembly.compile(bytes));
+  compiled.catch(() => { compiled = null; });  // the next name tries again
+  return compiled;
+}
+
+// The program's standard input: the line typed, then the end of the
+// input. When the program reads it the console shows the line after the
+// prompt, as a terminal echoes what is typed.
+function stdinOf(line) {
+  const bytes = Array.from(new TextEncoder().encode(line + "\n"));
+  let echoed = false;
+  return () => {
+    if (!echoed) say(line + "\n");
+    echoed = true;
+    return bytes.length ? bytes.shift() : null;
+  };
+}
+
+// Puts a page into the running program's file system, folders and all.
+// A name with blanks gets a link of one word too, which its button enters.
+// A page that cannot be written there is said so, and stops nothing: the
+// program and the other pages go on.
+export function store(name, bytes, module = program) {
+  if (!module) return;
+  const folderOf = (path) => path.slice(0, Math.max(path.lastIndexOf("/"), 0));
+  try {
+    if (folderOf(name)) module.FS.mkdirTree(folderOf(name));
+    module.FS.writeFile(name, bytes);
+    const word = oneWord(name);
+    if (word !== name && !module.FS.analyzePath(word).exists) {
+      if (folderOf(word)) module.FS.mkdirTree(folderOf(word));
+      module.FS.symlink("/" + name, word);
+    }
+  } catch (e) {
+    say(`The page ${visible(name)} cannot be given to the viewer: ${e.message || e}.\n`);
+  }
+}
+
+// Emscripten's /proc/self/fd cannot be looked at, and its entries are not
+// links, so that /proc/self/fd would be opened as an empty page and
+// /proc/self/fd/0 not found. As on Linux, it becomes a folder, and its
+// entries links to the streams' devices, which the program refuses to
+// read. A file system that has these already is left as it is.
+function mendStreamFolder(FS) {
+  const folder = FS.lookupPath("/proc/self/fd").node;
+  const { lookup, getattr } = folder.node_ops;
+  if (getattr) return;
+  const epoch = new Date(0);
+  folder.node_ops = {
+    getattr: () => ({ dev: 1, ino: folder.id, mode: folder.mode, nlink: 1, uid: 0,
+      gid: 0, rdev: 0, size: 0, atime: epoch, mtime: epoch, ctime: epoch,
+      blksize: 4096, blocks: 0 }),
+    lookup: (parent, name) => {
+      const entry = lookup(parent, name);
+      entry.mode ??= 0o120777;  // a symbolic link
+      return entry;
+    },
+  };
+}
+
+export function running() { return program; }
+
+export function redraw() {
+  if (program) program._glutPostRedisplay();
+}
+
+// Ends the program shown, as closing its window does: its main loop stops,
+// and it draws and reads no more.
+export function end() {
+  const ending = program;
+  program = null;
+  if (!ending) return;
+  unlisten(ending);
+  try {
+    ending._emscripten_force_exit(0);
+  } catch {
+    // The program's end unwinds its stack with an exception of its own.
+  }
+}
+
+// The program's GLUT listens on the window for keys and the mouse, and only
+// an exit of its runtime, which this build leaves out, would stop it: each
+// ended program's memory would stay. So the listeners its start adds are
+// noted, and taken off when it ends.
+function runNotingListeners(module) {
+  const add = EventTarget.prototype.addEventListener;
+  module.listeners = [];
+  EventTarget.prototype.addEventListener = function (...args) {
+    module.listeners.push([this, args]);
+    return add.apply(this, args);
+  };
+  try {
+    module.callMain([]);
+  } finally {
+    EventTarget.prototype.addEventListener = add;
+  }
+}
+function unlisten(module) {
+  for (const [target, args] of module.listeners) target.removeEventListener(...args);
+  module.listeners = [];
+}
+
+// Starts a program that reads line, with pages in its files; resolves to
+// whether it started. onFrame is called after each frame drawn, onExit when
+// the program ends by itself.
+export async function start(line, pages, { onFrame, onExit }) {
+  // A new canvas for every program: its GL context is the program's own.
+  const fresh = canvas.cloneNode(false);
+  canvas.replaceWith(fresh);
+  canvas = fresh;
+  let wasm = null;
+  try {
+    wasm = await programModule();
+  } catch (e) {
+    say(`The viewer's program cannot be loaded: ${e.message || e}.\n`);
+    return false;
+  }
+  let passStart = 0;
+  const module = await programMaker()({
+    canvas,
+    ...(wasm && {
+      instantiateWasm(imports, receive) {
+        WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
+        return {};
+      },
+    }),
+    stdin: stdinOf(line),
+    stdout: write,
+    stderr: write,
+    // The time a pass takes, and the frames drawn, for whoever waits for
+    // one (the tests do).
+    preMainLoop() { passStart = performance.now(); },
+    postMainLoop() {
+      passTime = performance.now() - passStart;
+      document.body.dataset.frames = ++framesDrawn;
+      onFrame();
+    },
+    onExit() {
+      unlisten(module);
+      if (program !== module) return;
+      program = null;
+      onExit();
+    },
+    preRun: [(m) => {
+      mendStreamFolder(m.FS);
+      for (const [page, bytes] of pages) store(page, bytes, m);
+    }],
+  });
+  program = module;
+  runNotingListeners(module);
+  return program === module;
+}
