@@ -10,7 +10,7 @@ set(web_link_options
   -sLEGACY_GL_EMULATION=1
   # A page of many megabytes is read into memory.
   -sALLOW_MEMORY_GROWTH=1
-  # index.html makes a new program for every name typed, and calls its
+  # The page makes a new program for every name typed, and calls its
   # main; the program's end calls its Module.onExit. The page ends a
   # program too, when another name is entered, as the program ends itself
   # on a file it cannot show: emscripten_force_exit stops its main loop.

@@ -7,11 +7,28 @@ import { say, write } from "./console.js";
 import { oneWord, visible } from "./names.js";
 
 // The program's script, Emscripten's, is a classic script: it is run as
-// one, once, and defines createPsviewer.
-let createPsviewer = null;
-function programMaker() {
-  createPsviewer ??= new Function(`${programScript}\nreturn createPsviewer;`)();
-  return createPsviewer;
+// one for each program, and defines its createPsviewer. It sees a window
+// and a document of its own, which are the page's but note the listeners
+// the program adds through them: they are taken off when it ends, so that
+// nothing of an ended program stays, its memory and GL context neither.
+function programMaker(listeners) {
+  const scoped = (object) => new Proxy(object, {
+    get(target, key) {
+      if (key === "addEventListener") {
+        return (...args) => {
+          listeners.push([target, args]);
+          target.addEventListener(...args);
+        };
+      }
+      const value = Reflect.get(target, key, target);
+      // Methods are called on the object itself; constructors stay whole.
+      return typeof value === "function" && !/^[A-Z]/.test(String(key))
+        ? value.bind(target) : value;
+    },
+    set: (target, key, value) => Reflect.set(target, key, value, target),
+  });
+  return new Function("window", "document", `${programScript}\nreturn createPsviewer;`)(
+    scoped(window), scoped(document));
 }
 
 let canvas = document.getElementById("canvas");
@@ -122,27 +139,9 @@ export function end() {
     // The program's end unwinds its stack with an exception of its own.
   }
 }
-
-// The program's GLUT listens on the window for keys and the mouse, and only
-// an exit of its runtime, which this build leaves out, would stop it: each
-// ended program's memory would stay. So the listeners its start adds are
-// noted, and taken off when it ends.
-function runNotingListeners(module) {
-  const add = EventTarget.prototype.addEventListener;
-  module.listeners = [];
-  EventTarget.prototype.addEventListener = function (...args) {
-    module.listeners.push([this, args]);
-    return add.apply(this, args);
-  };
-  try {
-    module.callMain([]);
-  } finally {
-    EventTarget.prototype.addEventListener = add;
-  }
-}
 function unlisten(module) {
   for (const [target, args] of module.listeners) target.removeEventListener(...args);
-  module.listeners = [];
+  module.listeners.length = 0;
 }
 
 // Starts a program that reads line, with pages in its files; resolves to
@@ -161,7 +160,8 @@ export async function start(line, pages, { onFrame, onExit }) {
     return false;
   }
   let passStart = 0;
-  const module = await programMaker()({
+  const listeners = [];
+  const module = await programMaker(listeners)({
     canvas,
     ...(wasm && {
       instantiateWasm(imports, receive) {
@@ -191,7 +191,8 @@ export async function start(line, pages, { onFrame, onExit }) {
       for (const [page, bytes] of pages) store(page, bytes, m);
     }],
   });
+  module.listeners = listeners;
   program = module;
-  runNotingListeners(module);
+  module.callMain([]);
   return program === module;
 }

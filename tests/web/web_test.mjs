@@ -357,11 +357,12 @@ test("another name, entered or clicked, ends the page shown and shows its own", 
   await page.keyboard.press("Enter");  // no name yet: nothing starts
   assert.equal(await page.$eval("#filename", (field) => field.disabled), false);
   await enter(page, "examples/sample.ps");
-  // An ended program leaves no listener on the window to hold its memory.
+  // An ended program leaves no listener on the window or the document to
+  // hold its memory.
   const session = await page.createCDPSession();
-  const { result: window } = await session.send("Runtime.evaluate", { expression: "window" });
-  const listeners = async () => (await session.send("DOMDebugger.getEventListeners",
-    { objectId: window.objectId })).listeners.length;
+  const listeners = async () => (await Promise.all(["window", "document"].map(async (expression) =>
+    (await session.send("DOMDebugger.getEventListeners", { objectId: (await session.send(
+      "Runtime.evaluate", { expression })).result.objectId })).listeners.length))).join();
   const listening = await listeners();
   const before = await frames(page);
   await page.click("::-p-text(examples/shapes.ps)");
