@@ -3,11 +3,14 @@
 // chosen in the file picker, its name typed, and the clock runs from Enter
 // until the first frame is on the screen; or, with --one-file, the one-file
 // page is opened from disk with a link that shows PAGE, and the clock runs
-// from the start of its loading until that frame. The clock is the page's
-// own, so that each engine's driver adds nothing. Prints the milliseconds
-// of each run, a line each.
+// from the start of its loading until that frame. With --keys, PAGE is
+// shown once, and KEYS keys are typed at its end, 100 ms apart, each timed
+// from its event to the paint after it. The clock is the page's own, so
+// that each engine's driver adds nothing. Prints the milliseconds of each
+// run or key, a line each.
 // Usage: node web_timer.mjs ENGINE SITE_FOLDER RUNS PAGE
 //        node web_timer.mjs ENGINE --one-file HTML_FILE RUNS PAGE
+//        node web_timer.mjs ENGINE --keys SITE_FOLDER KEYS PAGE
 // CHROMIUM, FIREFOX, WEBKIT_DRIVER and MINIBROWSER name the programs.
 import { readFileSync } from "node:fs";
 import { basename } from "node:path";
@@ -16,9 +19,11 @@ import { By, Key } from "selenium-webdriver";
 import { launchChromium, launchFirefox, launchWebKit } from "../tests/web/engines.mjs";
 import { serve } from "../web/serve.mjs";
 
-const [engine, folder, ...rest] = process.argv.slice(2);
-const oneFile = folder === "--one-file";
-const [file, runs, path] = oneFile ? rest : [null, ...rest];
+const [engine, how, ...rest] = process.argv.slice(2);
+const oneFile = how === "--one-file";
+const keys = how === "--keys";
+const [file, folder, runs, path] = oneFile ? [rest[0], null, ...rest.slice(1)]
+  : keys ? [null, ...rest] : [null, how, ...rest];
 const env = process.env;
 const browser = engine === "chromium" ? await launchChromium(env.CHROMIUM)
   : engine === "firefox" ? await launchFirefox(env.FIREFOX)
@@ -37,6 +42,13 @@ check();`;
 const startOnEnter = `document.getElementById("filename").addEventListener("keydown",
   (event) => { if (event.key === "Enter") window.started = performance.now(); });`;
 
+// Each key's time, from its event to the paint after it: the frame after
+// the key has been painted once a task queued in it runs.
+const timeKeys = `window.keyTimes = [];
+document.addEventListener("keydown", (event) => requestAnimationFrame(() =>
+  setTimeout(() => window.keyTimes.push(performance.now() - event.timeStamp))), true);`;
+const pause = () => new Promise((resolve) => setTimeout(resolve, 100));
+
 // One run in an engine that puppeteer-core drives, and in WebKit.
 async function runPuppeteer() {
   const context = await browser.createBrowserContext();
@@ -53,8 +65,22 @@ async function runPuppeteer() {
   }
   const shown = await page.evaluate(`new Promise((done) => { ${firstFrame} })`);
   if (!oneFile) started = await page.evaluate("window.started");
+  let times = [shown - started];
+  if (keys) {
+    await (await page.waitForSelector("#source")).click();
+    await page.keyboard.down("Control");
+    await page.keyboard.press("End");
+    await page.keyboard.up("Control");
+    await page.evaluate(timeKeys);
+    for (let key = 0; key < Number(runs); ++key) {
+      await page.keyboard.press("x");
+      await pause();
+    }
+    await page.waitForFunction((n) => window.keyTimes.length === n, {}, Number(runs));
+    times = await page.evaluate("window.keyTimes");
+  }
   await context.close();
-  return shown - started;
+  return times;
 }
 async function runWebKit() {
   const run = (script, ...args) => browser.executeScript(script, ...args);
@@ -74,11 +100,23 @@ async function runWebKit() {
   const shown = await browser.executeAsyncScript(
     `const done = arguments[arguments.length - 1]; ${firstFrame}`);
   if (!oneFile) started = await run("return window.started");
-  return shown - started;
+  if (!keys) return [shown - started];
+  await browser.wait(() => run("return !!document.getElementById('source')"), 60000);
+  await browser.findElement(By.id("source")).click();
+  await browser.actions().keyDown(Key.CONTROL).sendKeys(Key.END).keyUp(Key.CONTROL).perform();
+  await run(timeKeys);
+  for (let key = 0; key < Number(runs); ++key) {
+    await browser.actions().sendKeys("x").perform();
+    await pause();
+  }
+  await browser.wait(() => run("return window.keyTimes.length === arguments[0]", Number(runs)),
+    60000);
+  return run("return window.keyTimes");
 }
 
-for (let run = 0; run < Number(runs); ++run) {
-  console.log((engine === "webkit" ? await runWebKit() : await runPuppeteer()).toFixed(1));
+for (let run = 0; run < (keys ? 1 : Number(runs)); ++run) {
+  const times = engine === "webkit" ? await runWebKit() : await runPuppeteer();
+  for (const time of times) console.log(time.toFixed(1));
 }
 await browser.close();
 site?.server.close();
