@@ -7,7 +7,7 @@ import { hideLink, openLink, showLink } from "./links.js";
 import { oneWord, pageOf, visible } from "./names.js";
 import { addPage, hooks, keep, pages, refused, restore, touched } from "./pages.js";
 import {
-  end, hasWebGL, passTime, programModule, redraw, running, start, store,
+  end, hasWebGL, passTime, prepareWhenIdle, programModule, redraw, running, start, store,
 } from "./program.js";
 
 const field = document.getElementById("filename");
@@ -18,13 +18,17 @@ let shown = null;  // the name of the page the program shows
 // The pages kept in step with a file on disk, by name.
 const handles = new Map();
 
-// The editor's code loads after the first frame; what it is to show
-// meanwhile waits for it.
+// The editor's code loads after the first frame, once the browser is idle,
+// so that it holds up no frame; what it is to show meanwhile waits for it.
 let editor = null;
 let editorLoading = null;
 let editorShows = null;
 function loadEditor() {
-  editorLoading ??= import("./editor.js").then(({ createEditor }) => {
+  if (editorLoading) return;
+  editorLoading = new Promise((resolve) => {
+    if (window.requestIdleCallback) requestIdleCallback(resolve, { timeout: 500 });
+    else setTimeout(resolve, 100);
+  }).then(() => import("./editor.js")).then(({ createEditor }) => {
     editor = createEditor(document.getElementById("editor"),
       { onEdit, words: unsupported });
     if (editorShows) editor.show(editorShows);
@@ -253,3 +257,4 @@ window.addEventListener("hashchange", () => openLink(show));
 // for.
 programModule().catch(() => {});  // said when a name is entered
 hasWebGL();
+prepareWhenIdle();

@@ -144,32 +144,26 @@ function unlisten(module) {
   module.listeners.length = 0;
 }
 
-// Starts a program that reads line, with pages in its files; resolves to
-// whether it started. onFrame is called after each frame drawn, onExit when
-// the program ends by itself.
-export async function start(line, pages, { onFrame, onExit }) {
-  // A new canvas for every program: its GL context is the program's own.
-  const fresh = canvas.cloneNode(false);
-  canvas.replaceWith(fresh);
-  canvas = fresh;
-  let wasm = null;
-  try {
-    wasm = await programModule();
-  } catch (e) {
-    say(`The viewer's program cannot be loaded: ${e.message || e}.\n`);
-    return false;
-  }
-  let passStart = 0;
+// A program made ready before its name is entered: its script run, its
+// WebAssembly instantiated, its runtime started; only its main waits. Each
+// start takes the one made ready, and the next is made once the browser is
+// idle, so that Enter costs the program's main and its first pass alone.
+let spare = null;
+function prepare() {
   const listeners = [];
-  const module = await programMaker(listeners)({
-    canvas,
+  // What the program is given once its name is entered.
+  const given = { stdin: () => null, onFrame() {}, onExit() {} };
+  const ready = { canvas: canvas.cloneNode(false), given };
+  let passStart = 0;
+  ready.made = programModule().then((wasm) => programMaker(listeners)({
+    canvas: ready.canvas,
     ...(wasm && {
       instantiateWasm(imports, receive) {
         WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
         return {};
       },
     }),
-    stdin: stdinOf(line),
+    stdin: () => given.stdin(),
     stdout: write,
     stderr: write,
     // The time a pass takes, and the frames drawn, for whoever waits for
@@ -178,21 +172,48 @@ export async function start(line, pages, { onFrame, onExit }) {
     postMainLoop() {
       passTime = performance.now() - passStart;
       document.body.dataset.frames = ++framesDrawn;
-      onFrame();
+      given.onFrame();
     },
     onExit() {
-      unlisten(module);
-      if (program !== module) return;
+      unlisten(ready.module);
+      if (program !== ready.module) return;
       program = null;
-      onExit();
+      given.onExit();
     },
-    preRun: [(m) => {
-      mendStreamFolder(m.FS);
-      for (const [page, bytes] of pages) store(page, bytes, m);
-    }],
+    preRun: [(m) => mendStreamFolder(m.FS)],
+  })).then((module) => {
+    module.listeners = listeners;
+    ready.module = module;
+    return module;
   });
-  module.listeners = listeners;
+  ready.made.catch(() => { if (spare === ready) spare = null; });  // said at the start
+  return ready;
+}
+export function prepareWhenIdle() {
+  const later = window.requestIdleCallback ?? ((then) => setTimeout(then, 100));
+  later(() => { spare ??= prepare(); });
+}
+
+// Starts a program that reads line, with pages in its files; resolves to
+// whether it started. onFrame is called after each frame drawn, onExit when
+// the program ends by itself.
+export async function start(line, pages, { onFrame, onExit }) {
+  const ready = spare ?? prepare();
+  spare = null;
+  // A new canvas for every program: its GL context is the program's own.
+  canvas.replaceWith(ready.canvas);
+  canvas = ready.canvas;
+  let module = null;
+  try {
+    module = await ready.made;
+  } catch (e) {
+    say(`The viewer's program cannot be loaded: ${e.message || e}.\n`);
+    return false;
+  }
+  Object.assign(ready.given, { stdin: stdinOf(line), onFrame, onExit });
+  for (const [page, bytes] of pages) store(page, bytes, module);
   program = module;
   module.callMain([]);
+  prepareWhenIdle();
   return program === module;
 }
