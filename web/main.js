@@ -113,17 +113,19 @@ field.addEventListener("keydown", (event) => {
   if (event.key === "Enter") enter(field.value);
 });
 
-// Each edit rewrites the file shown, and the next redraw reads it. A pass
-// over a large page takes a while, so an edit waits until typing has
-// paused for as long as the last pass took (up to a second): keys are not
-// held up by passes over half-typed words, and the pass that runs reads
-// the latest text. A page left meanwhile keeps the edit.
+// Each edit rewrites the file shown, and the next redraw reads it, at once
+// where the last pass took less than a frame. A longer pass would hold up
+// the keys typed while it runs, so an edit waits until typing has paused:
+// for half a second, or as long as the last pass took (up to a second).
+// Keys are not held up by passes over half-typed words, and the pass that
+// runs reads the latest text. A page left meanwhile keeps the edit.
 let edit = null;  // the edit waiting: its page, program and text
 function onEdit(doc) {
   if (!running() || shown === null) return;
   clearTimeout(edit?.timer);
   edit = { page: shown, module: running(), doc };
-  edit.timer = setTimeout(applyEdit, Math.min(passTime, 1000));
+  edit.timer = setTimeout(applyEdit,
+    passTime < 16 ? passTime : Math.min(Math.max(passTime, 500), 1000));
 }
 function applyEdit() {
   if (!edit) return;
