@@ -88,7 +88,7 @@ async function runWebKit() {
   await browser.get(address);
   let started = 0;
   if (!oneFile) {
-    await run("localStorage.clear()");
+    await run("localStorage.clear(); indexedDB.deleteDatabase('psviewer')");
     await browser.findElement(By.id("pages")).sendKeys(path);
     await browser.wait(() => run("return (document.body.dataset.pages || '')" +
       ".split('\\n').includes(arguments[0])", name), 60000);

@@ -89,6 +89,7 @@ async function enter(line) {
   shown = null;
   field.disabled = true;
   editor?.disable();
+  await restored;  // the page named may be a kept one
   const started = await start(line, pages, {
     onFrame: loadEditor,
     // The program has ended by itself: another name may be typed.
@@ -250,10 +251,10 @@ document.addEventListener("visibilitychange", () => {
 // visit, edited samples among them, and the page of the link opened.
 for (const [name, bytes] of Object.entries(samples)) addPage(name, bytes, false);
 addPicked();
-restore();
-openLink(show);
+const restored = restore();
+restored.then(() => openLink(show));
 // A link opened in a tab that shows the viewer already is followed too.
-window.addEventListener("hashchange", () => openLink(show));
+window.addEventListener("hashchange", () => restored.then(() => openLink(show)));
 // What every program needs is made ready while the page is read, so that
 // Enter starts the program at once: the WebAssembly compiled, WebGL looked
 // for.

@@ -50,14 +50,35 @@ export function pageOfRecord(text) {
   }
 }
 
-// Pages are kept up to this size, as far as the storage holds them (a few
-// MB). Storage may be missing altogether (a browser's privacy settings):
-// nothing is kept then.
-const keptSize = 1 << 20;
+// The pages are kept in IndexedDB, one record a page, where the engine
+// gives it to the page, and in localStorage (a few MB) where it does not:
+// pages up to 1 MB then. What comes back is checked: a record that is not
+// a page is dropped with a line. Storage may be missing altogether (a
+// browser's privacy settings): nothing is kept then.
+const keptSize = 1 << 20;            // in localStorage
 const recordPrefix = "psviewer-page:";
 const oldRecord = "psviewer-pages";  // all pages in one, as 1.2 kept them
 const waiting = new Set();           // changed here, not yet written
 let keeping = null;
+
+// The database, or null where there is none; an engine that neither opens
+// nor refuses it within 3 s has none.
+const database = new Promise((resolve) => {
+  setTimeout(() => resolve(null), 3000);
+  try {
+    const request = indexedDB.open("psviewer", 1);
+    request.onupgradeneeded = () => request.result.createObjectStore("pages");
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = (event) => {
+      event.preventDefault();
+      resolve(null);
+    };
+  } catch {
+    resolve(null);
+  }
+});
+// Each tab tells the others the pages it wrote, which they read again.
+const tabs = "BroadcastChannel" in window ? new BroadcastChannel("psviewer-pages") : null;
 
 // Typing keeps the page once it pauses, not at every key.
 export function keep(name) {
@@ -66,52 +87,123 @@ export function keep(name) {
   keeping = setTimeout(writeWaiting, 300);
 }
 // Each edit that storage refuses is said, with what keeps it instead.
-function writeWaiting() {
-  clearTimeout(keeping);
-  for (const name of waiting) {
-    const bytes = pages.get(name);
-    try {
-      if (bytes && bytes.length <= keptSize) {
-        localStorage.setItem(recordPrefix + name, base64(bytes));
-      } else {
-        localStorage.removeItem(recordPrefix + name);
-      }
-    } catch {
-      say(`The page ${visible(name)} is not kept for the next visit: the ` +
-        "browser's storage refused it. Save this page keeps it in a file.\n");
-    }
-  }
-  waiting.clear();
+function refusedWrite(name) {
+  say(`The page ${visible(name)} is not kept for the next visit: the ` +
+    "browser's storage refused it. Save this page keeps it in a file.\n");
 }
-function forget(name) {
+function writeLocal(name, journal = false) {
+  const bytes = pages.get(name);
+  try {
+    if (bytes && bytes.length <= keptSize) {
+      localStorage.setItem(recordPrefix + name, base64(bytes));
+    } else {
+      localStorage.removeItem(recordPrefix + name);
+    }
+  } catch {
+    if (!journal) refusedWrite(name);
+  }
+}
+async function writeWaiting() {
+  clearTimeout(keeping);
+  const names = [...waiting];
+  waiting.clear();
+  const db = await database;
+  if (!db) {
+    names.forEach((name) => writeLocal(name));
+    return;
+  }
+  const written = [];
+  const done = new Promise((resolve) => {
+    let transaction;
+    try {
+      transaction = db.transaction("pages", "readwrite");
+    } catch {
+      names.forEach(refusedWrite);
+      resolve();
+      return;
+    }
+    const records = transaction.objectStore("pages");
+    for (const name of names) {
+      try {
+        if (pages.has(name)) records.put(pages.get(name), name);
+        else records.delete(name);
+        written.push(name);
+      } catch {
+        refusedWrite(name);
+      }
+    }
+    // A page written now needs no copy in localStorage, which a tab left
+    // meanwhile may have made.
+    transaction.oncomplete = () => {
+      for (const name of written) forgetLocal(name);
+      tabs?.postMessage(written);
+      resolve();
+    };
+    transaction.onabort = () => {
+      written.forEach(refusedWrite);
+      resolve();
+    };
+  });
+  await done;
+}
+function forgetLocal(name) {
   try {
     localStorage.removeItem(recordPrefix + name);
   } catch {
     // Nothing is kept here.
   }
 }
+async function forget(name) {
+  forgetLocal(name);
+  const db = await database;
+  try {
+    db?.transaction("pages", "readwrite").objectStore("pages").delete(name);
+  } catch {
+    // Nothing is kept there.
+  }
+}
+// The records kept in the database, as [name, value] pairs.
+async function databaseRecords() {
+  const db = await database;
+  if (!db) return [];
+  return new Promise((resolve) => {
+    try {
+      const records = db.transaction("pages").objectStore("pages");
+      const keys = records.getAllKeys();
+      const values = records.getAll();
+      values.onsuccess = () => resolve(keys.result.map((key, i) => [key, values.result[i]]));
+      values.onerror = () => resolve([]);
+    } catch {
+      resolve([]);
+    }
+  });
+}
 
 // A restore brings back every kept page but those picked or edited since
-// the page opened. What comes back is checked: a record that is not a page
-// is dropped with a line.
-export function restore() {
-  const records = [];
+// the page opened: the database's records, then those in localStorage,
+// which are newer (a tab left before its last write was done leaves its
+// pages there too) and move into the database.
+export async function restore() {
+  const records = (await databaseRecords()).map(([name, value]) =>
+    [name, value instanceof Uint8Array ? value : null]);
   try {
     moveOldRecord();
     for (let i = 0; i < localStorage.length; ++i) {
       const key = localStorage.key(i);
       if (key?.startsWith(recordPrefix)) {
-        records.push([key.slice(recordPrefix.length), localStorage.getItem(key)]);
+        records.push([key.slice(recordPrefix.length), pageOfRecord(localStorage.getItem(key)),
+          true]);
       }
     }
   } catch {
-    return;
+    // No localStorage: the database's records alone.
   }
-  for (const [name, text] of records) {
-    if (touched.has(name)) continue;
-    const bytes = pageOfRecord(text);
-    if (!bytes) say(`The kept record of ${visible(name)} holds no page; it is dropped.\n`);
+  const db = await database;
+  for (const [name, bytes, local] of records) {
+    if (typeof name !== "string" || touched.has(name)) continue;
+    if (!bytes) say(`The kept record of ${visible(String(name))} holds no page; it is dropped.\n`);
     if (!bytes || !addPage(name, bytes, false)) forget(name);
+    else if (local && db) keep(name);
   }
 }
 // 1.2 kept all pages in one record; each becomes a record of its own.
@@ -137,16 +229,29 @@ function moveOldRecord() {
 
 // Another tab's save shows here too, but for a page changed here and not
 // yet written, whose latest is this tab's.
-window.addEventListener("storage", (event) => {
-  if (!event.key?.startsWith(recordPrefix) || event.newValue === null) return;
-  const name = event.key.slice(recordPrefix.length);
-  const bytes = pageOfRecord(event.newValue);
+function fromAnotherTab(name, bytes) {
   if (!bytes || waiting.has(name) || hooks.editing(name)) return;
   addPage(name, bytes, false);
+}
+if (tabs) {
+  tabs.onmessage = async ({ data }) => {
+    const wanted = new Set(Array.isArray(data) ? data : []);
+    for (const [name, value] of await databaseRecords()) {
+      if (wanted.has(name) && value instanceof Uint8Array) fromAnotherTab(name, value);
+    }
+  };
+}
+window.addEventListener("storage", (event) => {
+  if (!event.key?.startsWith(recordPrefix) || event.newValue === null) return;
+  fromAnotherTab(event.key.slice(recordPrefix.length), pageOfRecord(event.newValue));
 });
 // A page left or hidden writes what is waiting, the edit typed last too.
+// A write to the database may not be done before the page is gone, so the
+// pages go to localStorage too, at once, as far as it holds them.
 function writeAll() {
   hooks.beforeLeaving();
+  if (waiting.size === 0) return;
+  for (const name of waiting) writeLocal(name, true);
   writeWaiting();
 }
 window.addEventListener("pagehide", writeAll);
