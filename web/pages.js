@@ -162,17 +162,20 @@ async function forget(name) {
     // Nothing is kept there.
   }
 }
-// The records kept in the database, as [name, value] pairs.
-async function databaseRecords() {
+// The records kept in the database, as [name, value] pairs: all of them,
+// or those of the names given.
+async function databaseRecords(names = null) {
   const db = await database;
   if (!db) return [];
   return new Promise((resolve) => {
     try {
       const records = db.transaction("pages").objectStore("pages");
-      const keys = records.getAllKeys();
-      const values = records.getAll();
-      values.onsuccess = () => resolve(keys.result.map((key, i) => [key, values.result[i]]));
-      values.onerror = () => resolve([]);
+      const keys = names ? null : records.getAllKeys();
+      const values = names ? names.map((name) => records.get(name)) : [records.getAll()];
+      values.at(-1).transaction.oncomplete = () => resolve(names
+        ? names.map((name, i) => [name, values[i].result])
+        : keys.result.map((key, i) => [key, values[0].result[i]]));
+      values.at(-1).transaction.onabort = () => resolve([]);
     } catch {
       resolve([]);
     }
@@ -235,9 +238,10 @@ function fromAnotherTab(name, bytes) {
 }
 if (tabs) {
   tabs.onmessage = async ({ data }) => {
-    const wanted = new Set(Array.isArray(data) ? data : []);
-    for (const [name, value] of await databaseRecords()) {
-      if (wanted.has(name) && value instanceof Uint8Array) fromAnotherTab(name, value);
+    const names = Array.isArray(data) ? data.filter((name) => typeof name === "string") : [];
+    if (names.length === 0) return;
+    for (const [name, value] of await databaseRecords(names)) {
+      if (value instanceof Uint8Array) fromAnotherTab(name, value);
     }
   };
 }
