@@ -8,6 +8,7 @@ import { oneWord, pageOf, visible } from "./names.js";
 import { addPage, hooks, keep, pages, refused, restore, touched } from "./pages.js";
 import {
   end, hasWebGL, passTime, prepareWhenIdle, programModule, redraw, running, start, store,
+  whenIdle,
 } from "./program.js";
 
 const field = document.getElementById("filename");
@@ -25,14 +26,12 @@ let editorLoading = null;
 let editorShows = null;
 function loadEditor() {
   if (editorLoading) return;
-  editorLoading = new Promise((resolve) => {
-    if (window.requestIdleCallback) requestIdleCallback(resolve, { timeout: 500 });
-    else setTimeout(resolve, 100);
-  }).then(() => import("./editor.js")).then(({ createEditor }) => {
-    editor = createEditor(document.getElementById("editor"),
-      { onEdit, words: unsupported });
-    if (editorShows) editor.show(editorShows);
-  });
+  editorLoading = new Promise((resolve) => whenIdle(resolve, 500))
+    .then(() => import("./editor.js"))
+    .then(({ createEditor }) => {
+      editor = createEditor(document.getElementById("editor"), { onEdit, words: unsupported });
+      if (editorShows) editor.show(editorShows);
+    });
 }
 function showText(bytes) {
   editorShows = bytes;

@@ -189,9 +189,14 @@ function prepare() {
   ready.made.catch(() => { if (spare === ready) spare = null; });  // said at the start
   return ready;
 }
+// Calls then once the browser is idle, or after timeout ms at most where
+// one is given; a browser that cannot say when it is idle waits 100 ms.
+export function whenIdle(then, timeout) {
+  if (window.requestIdleCallback) requestIdleCallback(then, timeout && { timeout });
+  else setTimeout(then, 100);
+}
 export function prepareWhenIdle() {
-  const later = window.requestIdleCallback ?? ((then) => setTimeout(then, 100));
-  later(() => { spare ??= prepare(); });
+  whenIdle(() => { spare ??= prepare(); });
 }
 
 // Starts a program that reads line, with pages in its files; resolves to
