@@ -33,14 +33,21 @@ const name = basename(path);
 const address = oneFile ? `${pathToFileURL(file).href}#name=${name}&page=` +
   readFileSync(path).toString("base64url") : site.url;
 
-// Calls done with the page's clock once its first frame is on the screen:
-// that frame has been drawn once the next one begins.
-const firstFrame = `const check = () => Number(document.body.dataset.frames || 0) > 0
-  ? requestAnimationFrame(() => requestAnimationFrame(() => done(performance.now())))
-  : requestAnimationFrame(check);
-check();`;
+// Sets window.shown to a promise of the page's clock once its first frame
+// is on the screen: the page counts a frame as it draws it, and the frame
+// after the next has begun once the compositor has shown it. It is set
+// before Enter, or before the one-file page's script runs, where the
+// engine's driver can: a frame drawn before it is timed from then.
+const watchFrames = `void (window.shown = new Promise((done) => {
+  const shown = () =>
+    requestAnimationFrame(() => requestAnimationFrame(() => done(performance.now())));
+  if (Number(document.body?.dataset.frames || 0) > 0) shown();
+  else new MutationObserver((changes, observer) => { observer.disconnect(); shown(); })
+    .observe(document, { subtree: true, attributeFilter: ["data-frames"] });
+}));`;
 const startOnEnter = `document.getElementById("filename").addEventListener("keydown",
-  (event) => { if (event.key === "Enter") window.started = performance.now(); });`;
+  (event) => { if (event.key === "Enter") window.started = event.timeStamp; });
+${watchFrames}`;
 
 // Each key's time, from its event to the paint after it: the frame after
 // the key has been painted once a task queued in it runs.
@@ -53,6 +60,7 @@ const pause = () => new Promise((resolve) => setTimeout(resolve, 100));
 async function runPuppeteer() {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
+  if (oneFile) await page.evaluateOnNewDocument(watchFrames);
   await page.goto(address);
   let started = 0;
   if (!oneFile) {
@@ -63,7 +71,7 @@ async function runPuppeteer() {
     await page.evaluate(startOnEnter);
     await page.keyboard.press("Enter");
   }
-  const shown = await page.evaluate(`new Promise((done) => { ${firstFrame} })`);
+  const shown = await page.evaluate("window.shown");
   if (!oneFile) started = await page.evaluate("window.started");
   let times = [shown - started];
   if (keys) {
@@ -97,8 +105,9 @@ async function runWebKit() {
     await browser.findElement(By.id("filename")).sendKeys(Key.ENTER);
   }
   await browser.manage().setTimeouts({ script: 600000 });
+  if (oneFile) await run(watchFrames);
   const shown = await browser.executeAsyncScript(
-    `const done = arguments[arguments.length - 1]; ${firstFrame}`);
+    "window.shown.then(arguments[arguments.length - 1])");
   if (!oneFile) started = await run("return window.started");
   if (!keys) return [shown - started];
   await browser.wait(() => run("return !!document.getElementById('source')"), 60000);
