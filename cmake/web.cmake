@@ -20,7 +20,9 @@ set(web_link_options
   -sEXPORTED_RUNTIME_METHODS=FS,callMain
   # The program uses no WebGL extension: making its context with every one
   # switched on took most of its start.
-  -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0)
+  -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0
+  # The page makes the program's WebGL context while it waits for a name.
+  -sGL_PREINITIALIZED_CONTEXT=1)
 target_link_options(psviewer PRIVATE ${web_link_options})
 
 # Debian's Emscripten runs its optimiser on node with Debian's node modules

@@ -8,7 +8,7 @@ import { oneWord, pageOf, visible } from "./names.js";
 import { addPage, hooks, keep, pages, refused, restore, touched } from "./pages.js";
 import {
   end, hasWebGL, passTime, prepareWhenIdle, programModule, redraw, running, start, store,
-  whenIdle,
+  whenShown,
 } from "./program.js";
 
 const field = document.getElementById("filename");
@@ -19,14 +19,15 @@ let shown = null;  // the name of the page the program shows
 // The pages kept in step with a file on disk, by name.
 const handles = new Map();
 
-// The editor's code loads after the first frame, once the browser is idle,
-// so that it holds up no frame; what it is to show meanwhile waits for it.
+// The editor's code loads once the first frame is shown and the browser is
+// idle, so that it holds up no frame; what it is to show meanwhile waits
+// for it.
 let editor = null;
 let editorLoading = null;
 let editorShows = null;
 function loadEditor() {
   if (editorLoading) return;
-  editorLoading = new Promise((resolve) => whenIdle(resolve, 500))
+  editorLoading = new Promise((resolve) => whenShown(resolve, 500))
     .then(() => import("./editor.js"))
     .then(({ createEditor }) => {
       editor = createEditor(document.getElementById("editor"), { onEdit, words: unsupported });
@@ -255,8 +256,7 @@ restored.then(() => openLink(show));
 // A link opened in a tab that shows the viewer already is followed too.
 window.addEventListener("hashchange", () => restored.then(() => openLink(show)));
 // What every program needs is made ready while the page is read, so that
-// Enter starts the program at once: the WebAssembly compiled, WebGL looked
-// for.
+// Enter starts the program at once: the WebAssembly compiled, then a
+// program with its WebGL context.
 programModule().catch(() => {});  // said when a name is entered
-hasWebGL();
 prepareWhenIdle();

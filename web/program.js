@@ -37,17 +37,12 @@ let framesDrawn = 0;
 // The time the last pass took, for edits to wait as long.
 export let passTime = 0;
 
-// Whether the browser draws WebGL, looked for once a visit: a context made
-// only to look costs nearly as much as the program's own.
+// Whether the browser draws WebGL, known once a program is made ready:
+// its context is made then, and none is made only to look, which would cost
+// nearly as much.
 let webGL = null;
 export function hasWebGL() {
-  if (webGL === null) {
-    try {
-      webGL = !!document.createElement("canvas").getContext("webgl");
-    } catch {
-      webGL = false;
-    }
-  }
+  spare ??= prepare();
   return webGL;
 }
 
@@ -154,9 +149,16 @@ function prepare() {
   // What the program is given once its name is entered.
   const given = { stdin: () => null, onFrame() {}, onExit() {} };
   const ready = { canvas: canvas.cloneNode(false), given };
+  // The program's context, made before its name is entered, as its window
+  // asks for it: double-buffered, with no alpha, depth, stencil or
+  // multisampling.
+  const gl = ready.canvas.getContext("webgl",
+    { alpha: false, depth: false, stencil: false, antialias: false });
+  webGL = gl !== null;
   let passStart = 0;
   ready.made = programModule().then((wasm) => programMaker(listeners)({
     canvas: ready.canvas,
+    preinitializedWebGLContext: gl,
     ...(wasm && {
       instantiateWasm(imports, receive) {
         WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
@@ -195,8 +197,20 @@ export function whenIdle(then, timeout) {
   if (window.requestIdleCallback) requestIdleCallback(then, timeout && { timeout });
   else setTimeout(then, 100);
 }
+// None is made while a program starts, up to its first frame or its end:
+// it would hold that frame up.
+let starting = null;
+function prepareSpare() {
+  if (!starting) spare ??= prepare();
+}
 export function prepareWhenIdle() {
-  whenIdle(() => { spare ??= prepare(); });
+  whenIdle(prepareSpare);
+}
+// Calls then once the frame being drawn is on the screen, that is once the
+// frame after the next begins, and the browser is idle: work that does not
+// hold up that frame's showing.
+export function whenShown(then, timeout) {
+  requestAnimationFrame(() => requestAnimationFrame(() => whenIdle(then, timeout)));
 }
 
 // Starts a program that reads line, with pages in its files; resolves to
@@ -205,6 +219,7 @@ export function prepareWhenIdle() {
 export async function start(line, pages, { onFrame, onExit }) {
   const ready = spare ?? prepare();
   spare = null;
+  starting = ready;
   // A new canvas for every program: its GL context is the program's own.
   canvas.replaceWith(ready.canvas);
   canvas = ready.canvas;
@@ -213,12 +228,23 @@ export async function start(line, pages, { onFrame, onExit }) {
     module = await ready.made;
   } catch (e) {
     say(`The viewer's program cannot be loaded: ${e.message || e}.\n`);
+    if (starting === ready) starting = null;
     return false;
   }
-  Object.assign(ready.given, { stdin: stdinOf(line), onFrame, onExit });
+  // The next program is made ready once this one's first frame is shown,
+  // or once it has ended without one.
+  const prepareNext = () => {
+    if (starting !== ready) return;
+    starting = null;
+    whenShown(prepareSpare);
+  };
+  Object.assign(ready.given, {
+    stdin: stdinOf(line),
+    onFrame() { prepareNext(); onFrame(); },
+    onExit() { prepareNext(); onExit(); },
+  });
   for (const [page, bytes] of pages) store(page, bytes, module);
   program = module;
   module.callMain([]);
-  prepareWhenIdle();
   return program === module;
 }
