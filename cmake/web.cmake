@@ -63,16 +63,8 @@ add_custom_command(
   DEPENDS psviewer)
 
 # The viewer in one file, build-web/psviewer-VERSION.html, that works opened
-# from disk, where a page may fetch nothing: the program is linked again
-# with its WebAssembly inside its JavaScript, and the bundle carries that.
-add_executable(psviewer_one_file ${PROJECT_SOURCE_DIR}/src/main.cpp)
-target_link_libraries(psviewer_one_file PRIVATE psviewer_core)
-target_link_options(psviewer_one_file PRIVATE ${web_link_options} -sSINGLE_FILE=1)
-set_target_properties(psviewer_one_file PROPERTIES
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/one-file OUTPUT_NAME psviewer)
-if(web_launcher)
-  set_property(TARGET psviewer_one_file PROPERTY CXX_LINKER_LAUNCHER ${web_launcher})
-endif()
+# from disk, where a page may fetch nothing: the bundle carries the
+# program's WebAssembly too.
 set(one_file ${CMAKE_BINARY_DIR}/psviewer-${PROJECT_VERSION}.html)
-bundle(one-file ${one_file} $<TARGET_FILE:psviewer_one_file> ${one_file})
+bundle(one-file ${one_file} $<TARGET_FILE:psviewer> ${one_file})
 add_custom_target(web_page ALL DEPENDS ${site}/page.js ${site}/psviewer.wasm ${one_file})

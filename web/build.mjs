@@ -1,7 +1,8 @@
 // Bundles the page's modules with esbuild, with the program's script and
 // the sample pages, in one of two ways:
 //   site FOLDER: FOLDER/page.js, and the editor in a file of its own that
-//     loads after the first frame; the program's WebAssembly is fetched;
+//     loads after the first frame; the program's WebAssembly, which lies
+//     beside its script, is fetched;
 //   one-file PAGE: index.html with everything in it, the program's
 //     WebAssembly too, a page that works opened from disk.
 // Usage: node web/build.mjs site|one-file OUTPUT PROGRAM_JS EXAMPLES_FOLDER
@@ -22,10 +23,12 @@ const esbuild = await import(pathToFileURL(join(modules, "esbuild/lib/main.js"))
 
 // psviewer:program is the program's script, Emscripten's, as text: it is
 // a classic script, which assigns names it never declares, so it cannot be
-// a module's code. psviewer:build tells the page how it was built and
-// carries the sample pages, as bytes.
+// a module's code. psviewer:build carries the sample pages, and in the
+// one-file page the program's WebAssembly, as bytes.
 const examples = readdirSync(examplesFolder).filter((name) => name.endsWith(".ps")).sort();
-const build = `export const oneFile = ${how === "one-file"};\n` +
+const wasm = JSON.stringify(resolve(program).replace(/\.js$/, ".wasm"));
+const build = (how === "one-file"
+  ? `export { default as wasm } from ${wasm};\n` : "export const wasm = null;\n") +
   examples.map((name, i) => `import sample${i} from ${JSON.stringify(`./${name}`)};\n`).join("") +
   `export const samples = {${examples.map((name, i) =>
     `${JSON.stringify(`examples/${name}`)}: sample${i}`).join(", ")}};\n`;
@@ -45,7 +48,7 @@ const result = await esbuild.build({
   bundle: true,
   format: "esm",
   minify: true,
-  loader: { ".ps": "binary" },
+  loader: { ".ps": "binary", ".wasm": "binary" },
   nodePaths: [modules],
   plugins: [ours],
   logLevel: "warning",

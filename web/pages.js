@@ -62,12 +62,19 @@ const waiting = new Set();           // changed here, not yet written
 let keeping = null;
 
 // The database, or null where there is none; an engine that neither opens
-// nor refuses it within 3 s has none.
+// nor refuses it within 3 s has none. One made at this visit, the first,
+// holds no records: a restore need not wait until it is open, which takes
+// up to 100 ms more.
+let madeNow = null;
+const databaseIsNew = new Promise((resolve) => { madeNow = resolve; });
 const database = new Promise((resolve) => {
   setTimeout(() => resolve(null), 3000);
   try {
     const request = indexedDB.open("psviewer", 1);
-    request.onupgradeneeded = () => request.result.createObjectStore("pages");
+    request.onupgradeneeded = () => {
+      request.result.createObjectStore("pages");
+      madeNow();
+    };
     request.onsuccess = () => resolve(request.result);
     request.onerror = (event) => {
       event.preventDefault();
@@ -165,6 +172,7 @@ async function forget(name) {
 // The records kept in the database, as [name, value] pairs: all of them,
 // or those of the names given.
 async function databaseRecords(names = null) {
+  if (await Promise.race([databaseIsNew.then(() => true), database.then(() => false)])) return [];
   const db = await database;
   if (!db) return [];
   return new Promise((resolve) => {
@@ -201,7 +209,7 @@ export async function restore() {
   } catch {
     // No localStorage: the database's records alone.
   }
-  const db = await database;
+  const db = records.some(([, , local]) => local) && await database;
   for (const [name, bytes, local] of records) {
     if (typeof name !== "string" || touched.has(name)) continue;
     if (!bytes) say(`The kept record of ${visible(String(name))} holds no page; it is dropped.\n`);

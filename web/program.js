@@ -2,7 +2,7 @@
 // input and a canvas of its own, as running the viewer again does on the
 // desktop.
 import programScript from "psviewer:program";
-import { oneFile } from "psviewer:build";
+import { wasm } from "psviewer:build";
 import { say, write } from "./console.js";
 import { oneWord, visible } from "./names.js";
 
@@ -46,16 +46,14 @@ export function hasWebGL() {
   return webGL;
 }
 
-// The program's WebAssembly, fetched and compiled once a visit, then
-// instantiated anew for every program. The one-file page's program carries
-// its WebAssembly inside, and instantiates it itself.
+// The program's WebAssembly, fetched (or, in the one-file page, carried)
+// and compiled once a visit, then instantiated anew for every program.
 let compiled = null;
 export function programModule() {
-  if (oneFile) return Promise.resolve(null);
-  compiled ??= fetch("psviewer.wasm").then((response) => {
+  compiled ??= (wasm ? Promise.resolve(wasm) : fetch("psviewer.wasm").then((response) => {
     if (!response.ok) throw new Error(`psviewer.wasm: ${response.status}`);
     return response.arrayBuffer();
-  }).then((bytes) => WebAssembly.compile(bytes));
+  })).then((bytes) => WebAssembly.compile(bytes));
   compiled.catch(() => { compiled = null; });  // the next name tries again
   return compiled;
 }
@@ -156,15 +154,13 @@ function prepare() {
     { alpha: false, depth: false, stencil: false, antialias: false });
   webGL = gl !== null;
   let passStart = 0;
-  ready.made = programModule().then((wasm) => programMaker(listeners)({
+  ready.made = programModule().then((module) => programMaker(listeners)({
     canvas: ready.canvas,
     preinitializedWebGLContext: gl,
-    ...(wasm && {
-      instantiateWasm(imports, receive) {
-        WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
-        return {};
-      },
-    }),
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+      return {};
+    },
     stdin: () => given.stdin(),
     stdout: write,
     stderr: write,
