@@ -455,9 +455,19 @@ const waysIn = {
 };
 // Opens the viewer with a value in its storage, put there from another
 // document of the site, so that no viewer's restore is under way meanwhile.
+// A value kept by a visit before: in localStorage, or, for "db:NAME", in
+// the database, as JSON.
 async function keptBefore(page, key, value) {
   await page.goto(`${site.url}no-such-document`);
-  await page.evaluate((key, value) => localStorage.setItem(key, value), key, value);
+  await page.evaluate((key, value) => key.startsWith("db:") ? new Promise((done) => {
+    const request = indexedDB.open("psviewer", 1);
+    request.onupgradeneeded = () => request.result.createObjectStore("pages");
+    request.onsuccess = () => {
+      const writing = request.result.transaction("pages", "readwrite");
+      writing.objectStore("pages").put(JSON.parse(value), key.slice(3));
+      writing.oncomplete = () => done(request.result.close());
+    };
+  }) : localStorage.setItem(key, value), key, value);
   await page.goto(site.url);
 }
 const consoleHas = (page, text) => page.waitForFunction((text) =>
@@ -477,12 +487,13 @@ test("a name the viewer's files cannot hold is refused, however it comes in", as
 });
 
 test("kept values that hold no page are dropped with a line", async () => {
-  for (const value of ["null", '"abc"', "[1,2]", "{", '{"a.ps":5}', '{"a.ps":"@@@"}',
-    '{"dev":"JSFQUwo="}']) {
+  for (const [key, value] of [...["null", '"abc"', "[1,2]", "{", '{"a.ps":5}', '{"a.ps":"@@@"}',
+    '{"dev":"JSFQUwo="}'].map((value) => ["psviewer-pages", value]),
+  ["psviewer-page:a.ps", "@@@"], ["db:a.ps", '"JSFQUwo="'], ["db:a.ps", "[37]"]]) {
     const page = await open();
-    await keptBefore(page, "psviewer-pages", value);
+    await keptBefore(page, key, value);
     await enter(page, "examples/sample.ps");
-    assert.match(await consoleText(page), /dropped|not added/, value);
+    assert.match(await consoleText(page), /dropped|not added/, `${key} ${value}`);
     assert.deepEqual(page.errors, [], value);
     await page.close();
   }
