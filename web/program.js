@@ -125,16 +125,19 @@ export function end() {
   const ending = program;
   program = null;
   if (!ending) return;
-  unlisten(ending);
+  release(ending);
   try {
     ending._emscripten_force_exit(0);
   } catch {
     // The program's end unwinds its stack with an exception of its own.
   }
 }
-function unlisten(module) {
+// What an ended program held: its listeners, and its GL context, let go at
+// once, not whenever its canvas is collected (a browser keeps only so many).
+function release(module) {
   for (const [target, args] of module.listeners) target.removeEventListener(...args);
   module.listeners.length = 0;
+  module.gl?.getExtension("WEBGL_lose_context")?.loseContext();
 }
 
 // A program made ready before its name is entered: its script run, its
@@ -154,11 +157,12 @@ function prepare() {
     { alpha: false, depth: false, stencil: false, antialias: false });
   webGL = gl !== null;
   let passStart = 0;
-  ready.made = programModule().then((module) => programMaker(listeners)({
+  ready.made = programModule().then((wasmModule) => programMaker(listeners)({
     canvas: ready.canvas,
     preinitializedWebGLContext: gl,
     instantiateWasm(imports, receive) {
-      WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+      WebAssembly.instantiate(wasmModule, imports)
+        .then((instance) => receive(instance, wasmModule));
       return {};
     },
     stdin: () => given.stdin(),
@@ -173,7 +177,7 @@ function prepare() {
       given.onFrame();
     },
     onExit() {
-      unlisten(ready.module);
+      release(ready.module);
       if (program !== ready.module) return;
       program = null;
       given.onExit();
@@ -181,6 +185,7 @@ function prepare() {
     preRun: [(m) => mendStreamFolder(m.FS)],
   })).then((module) => {
     module.listeners = listeners;
+    module.gl = gl;
     ready.module = module;
     return module;
   });

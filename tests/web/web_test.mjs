@@ -356,7 +356,8 @@ test("another name, entered or clicked, ends the page shown and shows its own", 
   assert.equal(await page.$eval("#filename", (field) => field.disabled), false);
   await enter(page, "examples/sample.ps");
   // An ended program leaves no listener on the window or the document to
-  // hold its memory.
+  // hold its memory, and its GL context is let go.
+  await page.evaluate(() => { window.endedGL = document.getElementById("canvas").getContext("webgl"); });
   const session = await page.createCDPSession();
   const listeners = async () => (await Promise.all(["window", "document"].map(async (expression) =>
     (await session.send("DOMDebugger.getEventListeners", { objectId: (await session.send(
@@ -371,6 +372,7 @@ test("another name, entered or clicked, ends the page shown and shows its own", 
   assertSameConsole(second, desktop.console, "examples/shapes.ps");
   assertSamePixels(await canvasPixels(page), desktop.image);
   assert.equal(await listeners(), listening);
+  assert.equal(await page.evaluate(() => window.endedGL.isContextLost()), true);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
