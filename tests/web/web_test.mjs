@@ -455,10 +455,9 @@ const waysIn = {
   storage: (page, name, text) =>
     keptBefore(page, `psviewer-page:${name}`, Buffer.from(text).toString("base64")),
 };
-// Opens the viewer with a value in its storage, put there from another
+// Opens the viewer with a value in its storage (localStorage's key, or,
+// for "db:NAME", the database's record, as JSON), put there from another
 // document of the site, so that no viewer's restore is under way meanwhile.
-// A value kept by a visit before: in localStorage, or, for "db:NAME", in
-// the database, as JSON.
 async function keptBefore(page, key, value) {
   await page.goto(`${site.url}no-such-document`);
   await page.evaluate((key, value) => key.startsWith("db:") ? new Promise((done) => {
