@@ -7,7 +7,7 @@
 // Usage: node web_memory.mjs SITE_FOLDER EDITS PAGE   (CHROMIUM names it)
 import { readdirSync, readFileSync } from "node:fs";
 import { basename } from "node:path";
-import { launchChromium } from "../tests/web/engines.mjs";
+import { choose, launchChromium } from "../tests/web/engines.mjs";
 import { serve } from "../web/serve.mjs";
 
 const [folder, edits, path] = process.argv.slice(2);
@@ -46,9 +46,7 @@ function renderersMB() {
 const page = await browser.newPage();
 await page.goto(site.url);
 const name = basename(path);
-await (await page.$("#pages")).uploadFile(path);
-await page.waitForFunction((n) =>
-  (document.body.dataset.pages || "").split("\n").includes(n), {}, name);
+await choose(page, [path]);
 const frames = () => page.$eval("body", (body) => Number(body.dataset.frames || 0));
 async function drawn(after) {
   await page.waitForFunction((n) => Number(document.body.dataset.frames || 0) > n,

@@ -16,7 +16,9 @@ import { readFileSync } from "node:fs";
 import { basename } from "node:path";
 import { pathToFileURL } from "node:url";
 import { By, Key } from "selenium-webdriver";
-import { launchChromium, launchFirefox, launchWebKit } from "../tests/web/engines.mjs";
+import {
+  choose, chooseInWebKit, launchChromium, launchFirefox, launchWebKit,
+} from "../tests/web/engines.mjs";
 import { serve } from "../web/serve.mjs";
 
 const [engine, how, ...rest] = process.argv.slice(2);
@@ -64,9 +66,7 @@ async function runPuppeteer() {
   await page.goto(address);
   let started = 0;
   if (!oneFile) {
-    await (await page.$("#pages")).uploadFile(path);
-    await page.waitForFunction((n) =>
-      (document.body.dataset.pages || "").split("\n").includes(n), {}, name);
+    await choose(page, [path]);
     await page.type("#filename", name);
     await page.evaluate(startOnEnter);
     await page.keyboard.press("Enter");
@@ -97,9 +97,7 @@ async function runWebKit() {
   let started = 0;
   if (!oneFile) {
     await run("localStorage.clear(); indexedDB.deleteDatabase('psviewer')");
-    await browser.findElement(By.id("pages")).sendKeys(path);
-    await browser.wait(() => run("return (document.body.dataset.pages || '')" +
-      ".split('\\n').includes(arguments[0])", name), 60000);
+    await chooseInWebKit(browser, path, 60000);
     await browser.findElement(By.id("filename")).sendKeys(name);
     await run(startOnEnter);
     await browser.findElement(By.id("filename")).sendKeys(Key.ENTER);

@@ -1,9 +1,10 @@
 // The browser engines the web page is shown in, each launched as the tests
 // and the benchmark drive it: Chromium and Firefox with puppeteer-core,
-// WebKit with selenium-webdriver.
+// WebKit with selenium-webdriver; and the steps both take in the page.
 import { spawn } from "node:child_process";
+import { basename } from "node:path";
 import puppeteer from "puppeteer-core";
-import { Builder } from "selenium-webdriver";
+import { Builder, By } from "selenium-webdriver";
 import remote from "selenium-webdriver/remote/index.js";
 
 // Chromium draws WebGL through ANGLE on the machine's GL, Mesa's llvmpipe;
@@ -56,4 +57,18 @@ export async function launchWebKit(driverPath, miniBrowser) {
     xvfb.kill();
   };
   return driver;
+}
+
+// Picks files in the page's file picker, and waits until its list of pages
+// has them: in a puppeteer page, or, with a path, in WebKit's driver.
+const listed = (names) => names.every((name) =>
+  (document.body.dataset.pages || "").split("\n").includes(name));
+export async function choose(page, files) {
+  await (await page.$("#pages")).uploadFile(...files);
+  await page.waitForFunction(listed, {}, files.map((file) => basename(file)));
+}
+export async function chooseInWebKit(driver, path, timeout) {
+  await driver.findElement(By.id("pages")).sendKeys(path);
+  await driver.wait(() => driver.executeScript(`return (${listed})(arguments[0])`,
+    [basename(path)]), timeout);
 }

@@ -21,7 +21,7 @@ import { pathToFileURL } from "node:url";
 import { after, before, test } from "node:test";
 import { PNG } from "pngjs";
 import { By, Key } from "selenium-webdriver";
-import { launchChromium, launchFirefox, launchWebKit } from "./engines.mjs";
+import { choose, chooseInWebKit, launchChromium, launchFirefox, launchWebKit } from "./engines.mjs";
 import { serve } from "../../web/serve.mjs";
 
 const env = process.env;
@@ -76,14 +76,6 @@ async function open(which = browser, address = site.url) {
 }
 
 // Chooses files in the page's file picker, and waits until it has them.
-async function choose(page, files) {
-  const picker = await page.$("#pages");
-  await picker.uploadFile(...files);
-  await page.waitForFunction((names) => names.every((name) =>
-    (document.body.dataset.pages || "").split("\n").includes(name)),
-  {}, files.map((file) => basename(file)));
-}
-
 const frames = (page) =>
   page.$eval("body", (body) => Number(body.dataset.frames || 0));
 
@@ -185,11 +177,7 @@ async function showInWebKit(name, path, address) {
   await driver.get(address);
   await run("localStorage.clear(); indexedDB.deleteDatabase('psviewer')");
   await driver.navigate().refresh();
-  if (path) {
-    await driver.findElement(By.id("pages")).sendKeys(path);
-    await driver.wait(() => run("return (document.body.dataset.pages || '')" +
-      ".split('\\n').includes(arguments[0])", basename(path)), 30000);
-  }
+  if (path) await chooseInWebKit(driver, path, 30000);
   await driver.findElement(By.id("filename")).sendKeys(name, Key.ENTER);
   await driver.wait(() => run("return Number(document.body.dataset.frames || 0) > 0 &&" +
     "!!document.getElementById('source')"), 30000);
