@@ -10,6 +10,7 @@ const decoder = new TextDecoder();
 let kept = "";       // the console's text, its last lines
 let keptLines = 0;   // the line ends in it
 let dropped = 0;     // the lines dropped before it
+let partial = "";    // its last line, not yet ended, for the words below
 
 export function write(byte) {
   if (byte === null) return;
@@ -77,7 +78,6 @@ function flush() {
 // and the editor marks it there. The set is bounded, as the console is.
 export const unsupported = new Set();
 const unsupportedBound = 10000;
-let partial = "";  // a line not yet ended
 let onUnsupported = () => {};
 export function whenUnsupported(callback) { onUnsupported = callback; }
 function noteUnsupported(text) {
