@@ -382,7 +382,7 @@ test("files picked or dropped come in, but one named as the viewer's folders", a
   // A name with blanks is one click away, entered as one word.
   await page.click('::-p-text("my page (1).ps")');
   await page.waitForFunction(() =>
-    document.getElementById("console").textContent.includes("Filename: my%20page"));
+    document.getElementById("console").textContent.includes("(1).ps\nStack before add"));
   assert.match(await consoleText(page), new RegExp("^The file tmp is not added: .*\n" +
     "The file examples is not added: .*\nFilename: dropped.ps\nStack before add: .*" +
     "Filename: my%20page%20\\(1\\).ps\nStack before add: ", "s"));
