@@ -145,16 +145,16 @@ function release(module) {
 // start takes the one made ready, and the next is made once the browser is
 // idle, so that Enter costs the program's main and its first pass alone.
 let spare = null;
+// The program's context is made before its name is entered, as its window
+// asks for it: double-buffered, with no alpha, depth, stencil or
+// multisampling.
+const windowContext = { alpha: false, depth: false, stencil: false, antialias: false };
 function prepare() {
   const listeners = [];
   // What the program is given once its name is entered.
   const given = { stdin: () => null, onFrame() {}, onExit() {} };
   const ready = { canvas: canvas.cloneNode(false), given };
-  // The program's context, made before its name is entered, as its window
-  // asks for it: double-buffered, with no alpha, depth, stencil or
-  // multisampling.
-  const gl = ready.canvas.getContext("webgl",
-    { alpha: false, depth: false, stencil: false, antialias: false });
+  const gl = ready.canvas.getContext("webgl", windowContext);
   webGL = gl !== null;
   let passStart = 0;
   ready.made = programModule().then((wasmModule) => programMaker(listeners)({
@@ -184,6 +184,9 @@ function prepare() {
     },
     preRun: [(m) => mendStreamFolder(m.FS)],
   })).then((module) => {
+    // The GL state over that context is set up now too, with what the
+    // window asks for; the window then finds it made for its canvas.
+    module.createContext(ready.canvas, true, true, windowContext);
     module.listeners = listeners;
     module.gl = gl;
     ready.module = module;
