@@ -56,7 +56,10 @@ ${watchFrames}`;
 const timeKeys = `window.keyTimes = [];
 document.addEventListener("keydown", (event) => requestAnimationFrame(() =>
   setTimeout(() => window.keyTimes.push(performance.now() - event.timeStamp))), true);`;
-const pause = () => new Promise((resolve) => setTimeout(resolve, 100));
+const pause = (ms = 100) => new Promise((resolve) => setTimeout(resolve, ms));
+// A person takes a second or more to pick a file and type its name; the
+// driver takes a few ms, and would press Enter while the page still loads.
+const typing = 1000;
 
 // One run in an engine that puppeteer-core drives, and in WebKit.
 async function runPuppeteer() {
@@ -69,6 +72,7 @@ async function runPuppeteer() {
     await choose(page, [path]);
     await page.type("#filename", name);
     await page.evaluate(startOnEnter);
+    await pause(typing);
     await page.keyboard.press("Enter");
   }
   const shown = await page.evaluate("window.shown");
@@ -100,6 +104,7 @@ async function runWebKit() {
     await chooseInWebKit(browser, path, 60000);
     await browser.findElement(By.id("filename")).sendKeys(name);
     await run(startOnEnter);
+    await pause(typing);
     await browser.findElement(By.id("filename")).sendKeys(Key.ENTER);
   }
   await browser.manage().setTimeouts({ script: 600000 });
