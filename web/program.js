@@ -7,10 +7,13 @@ import { say, write } from "./console.js";
 import { oneWord, visible } from "./names.js";
 
 // The program's script, Emscripten's, is a classic script: it is run as
-// one for each program, and defines its createPsviewer. It sees a window
-// and a document of its own, which are the page's but note the listeners
-// the program adds through them: they are taken off when it ends, so that
-// nothing of an ended program stays, its memory and GL context neither.
+// one for each program, and defines its createPsviewer. It is compiled
+// once a visit, and each run of it is a program of its own. It sees a
+// window and a document of its own, which are the page's but note the
+// listeners the program adds through them: they are taken off when it
+// ends, so that nothing of an ended program stays, its memory and GL
+// context neither.
+let compiledScript = null;
 function programMaker(listeners) {
   const scoped = (object) => new Proxy(object, {
     get(target, key) {
@@ -27,8 +30,9 @@ function programMaker(listeners) {
     },
     set: (target, key, value) => Reflect.set(target, key, value, target),
   });
-  return new Function("window", "document", `${programScript}\nreturn createPsviewer;`)(
-    scoped(window), scoped(document));
+  compiledScript ??= new Function("window", "document",
+    `${programScript}\nreturn createPsviewer;`);
+  return compiledScript(scoped(window), scoped(document));
 }
 
 let canvas = document.getElementById("canvas");
@@ -157,7 +161,9 @@ function prepare() {
   const gl = ready.canvas.getContext("webgl", windowContext);
   webGL = gl !== null;
   let passStart = 0;
-  ready.made = programModule().then((wasmModule) => programMaker(listeners)({
+  // The script is compiled while the WebAssembly is, the first time.
+  const createProgram = programMaker(listeners);
+  ready.made = programModule().then((wasmModule) => createProgram({
     canvas: ready.canvas,
     preinitializedWebGLContext: gl,
     instantiateWasm(imports, receive) {
