@@ -177,13 +177,14 @@ async function databaseRecords(names = null) {
   if (!db) return [];
   return new Promise((resolve) => {
     try {
-      const records = db.transaction("pages").objectStore("pages");
+      const reading = db.transaction("pages");
+      const records = reading.objectStore("pages");
       const keys = names ? null : records.getAllKeys();
       const values = names ? names.map((name) => records.get(name)) : [records.getAll()];
-      values.at(-1).transaction.oncomplete = () => resolve(names
+      reading.oncomplete = () => resolve(names
         ? names.map((name, i) => [name, values[i].result])
         : keys.result.map((key, i) => [key, values[0].result[i]]));
-      values.at(-1).transaction.onabort = () => resolve([]);
+      reading.onabort = () => resolve([]);
     } catch {
       resolve([]);
     }
