@@ -75,7 +75,6 @@ async function open(which = browser, address = site.url) {
   return page;
 }
 
-// Chooses files in the page's file picker, and waits until it has them.
 const frames = (page) =>
   page.$eval("body", (body) => Number(body.dataset.frames || 0));
 
